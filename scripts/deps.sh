@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that a task needs and that are missing.
+#   scripts/deps.sh build   compiler, CMake, SDL2, OpenGL, GLU, GoogleTest, Google Benchmark
+#   scripts/deps.sh run     build + Xvfb and screenshot tools, for running without a display
+#   scripts/deps.sh test    run + MinGW-w64, Wine, xdotool, clang with libFuzzer
+set -euo pipefail
+
+build=(cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+       libegl1 libgtest-dev libgmock-dev libbenchmark-dev)
+run=("${build[@]}" xvfb xauth x11-apps imagemagick xdotool)
+test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev valgrind clang-format)
+
+case "${1:-build}" in
+    build) wanted=("${build[@]}") ;;
+    run) wanted=("${run[@]}") ;;
+    test) wanted=("${test[@]}") ;;
+    *) echo "deps: unknown set '$1' (build, run or test)" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "deps: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+// The program's settings, its millisecond clock and the frame time the simulation reads.
+#pragma once
+
+#include <cstdint>
+
+// Settings, fixed when the program is built. Only Fullscreen changes at run time: it is cleared
+// when the switch to full-screen mode fails.
+extern bool Fullscreen;
+extern std::int32_t ScreenWidth;
+extern std::int32_t ScreenHeight;
+extern std::int32_t ColorBits;
+extern bool VSync;
+extern const char* const WindowTitle;
+
+// The clock reading of the current frame in milliseconds, published once per frame by the main
+// loop before anything is drawn or ticked; 0 until the first frame.
+extern float CurrentTime;
+
+// Milliseconds since the origin of the high-resolution counter, as a signed 32-bit count that
+// wraps after 2^31 ms.
+std::int32_t GetTime();
+
+// GetTime's conversion: count × 1000 (64-bit, wrapping) divided by frequency at extended
+// precision, truncated toward zero, low 32 bits kept.
+std::int32_t CounterToMilliseconds(std::int64_t count, std::int64_t frequency);

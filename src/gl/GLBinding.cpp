@@ -1,0 +1,97 @@
+// Resolving the OpenGL, GLU and WGL entry points by name on their first call.
+#include "gl/GL.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "random/FloatEnv.h"
+
+namespace gl {
+namespace {
+
+// The binding is initialised with the program's other modules, before WinMain runs; the
+// floating-point environment is established with it.
+const bool FloatEnvironmentReady = (SetFloatEnvironment(), true);
+
+HMODULE GLLibrary = nullptr;
+HMODULE GLULibrary = nullptr;
+int Missing = 0;
+
+// What a missing entry point is replaced by: does nothing and returns zero.
+template <typename F> struct Stub;
+template <typename R, typename... A> struct Stub<R(GLAPIENTRY*)(A...)> {
+    static R GLAPIENTRY Call(A...) { return R(); }
+};
+
+// Some drivers answer an unknown name with a small integer rather than null.
+bool IsAddress(PROC p) {
+    const auto value = reinterpret_cast<std::intptr_t>(p);
+    return value != 0 && value != 1 && value != 2 && value != 3 && value != -1;
+}
+
+using AnyFunction = void (*)();
+
+AnyFunction Lookup(const char* name) {
+    FARPROC p = nullptr;
+    if (GLLibrary) {
+        p = GetProcAddress(GLLibrary, name);
+    }
+    if (!p && GLULibrary) {
+        p = GetProcAddress(GLULibrary, name);
+    }
+    if (p) {
+        return reinterpret_cast<AnyFunction>(p);
+    }
+    // Extensions are only known to the driver, through its own lookup.
+    if (std::strcmp(name, "wglGetProcAddress") != 0) {
+        PROC q = Table.wglGetProcAddress(name);
+        if (IsAddress(q)) {
+            return reinterpret_cast<AnyFunction>(q);
+        }
+    }
+    return nullptr;
+}
+
+template <typename F> F Resolve(const char* name) {
+    if (AnyFunction p = Lookup(name)) {
+        return reinterpret_cast<F>(p);
+    }
+    ++Missing;
+    std::fprintf(stderr, "OpenGL binding: no entry point %s; calls to it do nothing\n", name);
+    return &Stub<F>::Call;
+}
+
+#define PARTICLES_GL_RESOLVER(ret, name, params, args)                                             \
+    ret GLAPIENTRY Resolve_##name params {                                                         \
+        Table.name = Resolve<PFN_##name>(#name);                                                   \
+        return Table.name args;                                                                    \
+    }
+PARTICLES_GL_FUNCTIONS(PARTICLES_GL_RESOLVER)
+#undef PARTICLES_GL_RESOLVER
+
+#define PARTICLES_GL_INITIAL(ret, name, params, args) &Resolve_##name,
+const FunctionTable Resolvers = {PARTICLES_GL_FUNCTIONS(PARTICLES_GL_INITIAL)};
+#undef PARTICLES_GL_INITIAL
+
+} // namespace
+
+FunctionTable Table = Resolvers;
+
+bool InitBinding(const char* glLibrary, const char* gluLibrary) {
+    if (!GLLibrary) {
+        GLLibrary = LoadLibraryA(glLibrary);
+    }
+    if (!GLULibrary) {
+        GLULibrary = LoadLibraryA(gluLibrary);
+    }
+    return GLLibrary && GLULibrary && FloatEnvironmentReady;
+}
+
+void ResetTable() {
+    Table = Resolvers;
+    Missing = 0;
+}
+
+int MissingCount() { return Missing; }
+
+} // namespace gl
