@@ -1,0 +1,55 @@
+// The OpenGL binding: recorders in the table, resolution on first call, missing entry points.
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gl/GL.h"
+
+namespace {
+std::vector<GLenum> Enabled;
+void GLAPIENTRY RecordEnable(GLenum cap) { Enabled.push_back(cap); }
+GLenum GLAPIENTRY FakeError() { return 0x0502; }
+} // namespace
+
+TEST(Binding, TestsCanPutRecordersIntoTheTable) {
+    gl::ResetTable();
+    Enabled.clear();
+    gl::Table.glEnable = RecordEnable;
+    gl::Table.glGetError = FakeError;
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_EQ(glGetError(), 0x0502u);
+    EXPECT_EQ(Enabled, (std::vector<GLenum>{GL_BLEND, GL_TEXTURE_2D}));
+    gl::ResetTable();
+}
+
+TEST(Binding, AMissingEntryPointIsNeverCalledThrough) {
+    // No library named: nothing can be found, so every call lands in a stub that returns zero.
+    gl::ResetTable();
+    EXPECT_EQ(gl::MissingCount(), 0);
+    EXPECT_EQ(glGetError(), 0u);
+    glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 20.0f);
+    glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 20.0f);
+    EXPECT_EQ(gluBuild2DMipmaps(GL_TEXTURE_2D, 3, 4, 4, GL_RGB, GL_UNSIGNED_BYTE, nullptr), 0);
+    EXPECT_EQ(wglCreateContext(nullptr), nullptr);
+    // Each missing function is looked up and reported once, then the stub stays in the table.
+    const int missing = gl::MissingCount();
+    EXPECT_GE(missing, 4);
+    glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 20.0f);
+    EXPECT_EQ(gl::MissingCount(), missing);
+    gl::ResetTable();
+}
+
+TEST(Binding, ResolvesFromTheNamedLibraries) {
+    gl::ResetTable();
+    if (!gl::InitBinding("OpenGL32.dll", "GLU32.dll")) {
+        GTEST_SKIP() << "no OpenGL libraries on this machine";
+    }
+    const gl::FunctionTable before = gl::Table;
+    // glFinish without a current context is harmless; the call resolves the entry.
+    glFinish();
+    EXPECT_NE(reinterpret_cast<void*>(gl::Table.glFinish), reinterpret_cast<void*>(before.glFinish));
+    EXPECT_EQ(gl::MissingCount(), 0);
+    gl::ResetTable();
+}
