@@ -91,8 +91,7 @@ Result Decode(ByteSource& in) {
         got += in.Read(header + FileHeaderSize, InfoHeaderSize);
     }
     if (got != HeadersSize) {
-        return Reject("the file is only " + std::to_string(got) +
-                      " bytes long, shorter than the 54 bytes of its headers");
+        return Reject("only " + std::to_string(got) + " of its 54 header bytes could be read");
     }
     const std::uint8_t* info = header + FileHeaderSize;
     const std::int32_t width = I32(info + 4);

@@ -1,0 +1,135 @@
+// LoadBMP and LoadTexture on real files: the message boxes, the GL calls, the exit on failure.
+#include <gtest/gtest.h>
+
+#include "BmpBuilder.h"
+#include "GameTestSupport.h"
+#include "game/DGame.h"
+
+namespace {
+
+using Loader = InScratchDirectory;
+using LoaderDeathTest = InScratchDirectory;
+
+struct Box {
+    std::string text, caption;
+    UINT type;
+    bool operator==(const Box& o) const {
+        return text == o.text && caption == o.caption && type == o.type;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << b.caption << ": " << b.text << " (type " << b.type << ")";
+}
+
+std::vector<Box> Boxes() {
+    std::vector<Box> boxes;
+    for (const auto& m : platform::TakeMessageBoxes()) {
+        boxes.push_back({m.text, m.caption, m.type});
+    }
+    return boxes;
+}
+
+// Loads `bytes` from a file through LoadBMP; the message boxes it showed go to `boxes`.
+std::vector<std::uint8_t> Load(const std::vector<std::uint8_t>& bytes, std::vector<Box>& boxes,
+                               std::int32_t& width, std::int32_t& height) {
+    InScratchDirectory::WriteFile("DATA/Textures/t.bmp", bytes);
+    platform::TakeMessageBoxes();
+    auto pixels = LoadBMP("DATA\\Textures\\t.bmp", width, height);
+    boxes = Boxes();
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(Loader, LoadsAFileByItsBackslashNameWithoutAMessage) {
+    BmpBuilder b = BmpBuilder::Plain(8, 2);
+    b.Body[0] = 0x10;
+    b.Body[1] = 0x20;
+    b.Body[2] = 0x30;
+    std::vector<Box> boxes;
+    std::int32_t width = 0, height = 0;
+    const auto pixels = Load(b.Bytes(), boxes, width, height);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(width, 8);
+    EXPECT_EQ(height, 2);
+    ASSERT_EQ(pixels.size(), 48u);
+    EXPECT_EQ(pixels[0], 0x30);
+    EXPECT_EQ(pixels[1], 0x20);
+    EXPECT_EQ(pixels[2], 0x10);
+}
+
+TEST_F(Loader, EachFailureShowsItsMessageUnderBmpUnitAndGivesNoPixels) {
+    const int descriptors = OpenDescriptors();
+
+    platform::TakeMessageBoxes();
+    std::int32_t width = 0, height = 0;
+    EXPECT_TRUE(LoadBMP("DATA\\Textures\\none.bmp", width, height).empty());
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Error opening \"DATA\\Textures\\none.bmp", "BMP Unit",
+                                          static_cast<UINT>(MB_OK)}}));
+
+    BmpBuilder palette = BmpBuilder::Plain(4, 2);
+    palette.ColorsUsed = 4;
+    palette.Body.resize(15);
+    BmpBuilder data = BmpBuilder::Plain(4, 2);
+    data.Body.pop_back();
+    BmpBuilder deep = BmpBuilder::Plain(4, 2);
+    deep.BitCount = 32;
+    BmpBuilder tiny = BmpBuilder::Plain(4, 2);
+    std::vector<std::uint8_t> tinyBytes = tiny.Bytes();
+    tinyBytes.resize(20);
+    const std::pair<std::vector<std::uint8_t>, std::string> cases[] = {
+        {palette.Bytes(), "Error reading palette"},
+        {data.Bytes(), "Error reading bitmap data"},
+        {deep.Bytes(), "Unsupported bitmap \"DATA\\Textures\\t.bmp\": it has 32 bits per pixel; "
+                       "only 24-bit images are supported."},
+        {tinyBytes, "Unsupported bitmap \"DATA\\Textures\\t.bmp\": only 20 of its 54 header "
+                    "bytes could be read."},
+    };
+    for (const auto& [bytes, text] : cases) {
+        std::vector<Box> boxes;
+        EXPECT_TRUE(Load(bytes, boxes, width, height).empty()) << text;
+        EXPECT_EQ(boxes, (std::vector<Box>{{text, "BMP Unit", static_cast<UINT>(MB_OK)}}));
+    }
+    // The file is closed on every way out.
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+TEST_F(Loader, LoadTextureMakesAMipmappedLinearTextureOfThePixels) {
+    WriteFile("DATA/Textures/t.bmp", BmpBuilder::Plain(8, 4).Bytes());
+    record::TextureCalls();
+    record::NextTexture = 7;
+    EXPECT_EQ(LoadTexture("DATA\\Textures\\t.bmp"), 7u);
+    EXPECT_EQ(record::Calls, (std::vector<std::string>{
+                                 "glGenTextures(1)",
+                                 "glBindTexture(0x0DE1, 7)",
+                                 "glTexEnvi(0x2300, 0x2200, 0x2100)",
+                                 "glTexParameteri(0x0DE1, 0x2800, 0x2601)",
+                                 "glTexParameteri(0x0DE1, 0x2801, 0x2601)",
+                                 "gluBuild2DMipmaps(0x0DE1, 3, 8, 4, 0x1907, 0x1401)",
+                             }));
+    // Red-green-blue, the first stored row as texture row 0.
+    ASSERT_EQ(record::Uploads.size(), 1u);
+    std::vector<std::uint8_t> expected = BmpBuilder::Pattern(8, 4);
+    for (std::size_t i = 0; i < expected.size(); i += 3) {
+        std::swap(expected[i], expected[i + 2]);
+    }
+    EXPECT_EQ(record::Uploads[0], expected);
+    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+}
+
+TEST_F(LoaderDeathTest, AFileThatCannotBeOpenedEndsTheProgramWithCode1) {
+    EXPECT_EXIT(LoadTexture("DATA\\Textures\\missing.bmp"), ::testing::ExitedWithCode(1),
+                "BMP Unit: Error opening \"DATA\\\\Textures\\\\missing\\.bmp\n"
+                "Loading Textures: Unable to load DATA\\\\Textures\\\\missing\\.bmp");
+}
+
+TEST_F(LoaderDeathTest, ARejectedFileEndsTheProgramWithCode1) {
+    BmpBuilder b = BmpBuilder::Plain(4, 2);
+    b.Width = 6;
+    WriteFile("odd.bmp", b.Bytes());
+    EXPECT_EXIT(
+        LoadTexture("odd.bmp"), ::testing::ExitedWithCode(1),
+        "BMP Unit: Unsupported bitmap \"odd\\.bmp\": its width 6 is not a multiple of 4[^\n]*\n"
+        "Loading Textures: Unable to load odd\\.bmp");
+}
