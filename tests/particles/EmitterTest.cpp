@@ -1,0 +1,197 @@
+// The spray emitter: construction, the newborn's random draws, the fade and the flight invariants.
+#include <cmath>
+#include <cstdint>
+
+#include <gtest/gtest.h>
+
+#include "ParticleTestSupport.h"
+#include "particles/DEmitter.h"
+#include "random/Random.h"
+
+using ptest::ColorOf;
+using ptest::PositionOf;
+using ptest::SetClock;
+using ptest::VelocityOf;
+
+namespace {
+
+// The scene's spray, with a colour whose alpha is not 1.
+TEmitter SceneEmitter(std::int32_t count = 1000) {
+    return TEmitter(count, 30, MakeVector(1.0f, 0.0f, 0.0f), MakeColor(1.0f, 0.0f, 0.5f, 0.25f),
+                    1.0f, 2.0f);
+}
+
+float Fade(float age, float life) {
+    return static_cast<float>(1.0L - static_cast<long double>(age) / life);
+}
+
+} // namespace
+
+TEST(EmitterCreate, StoresItsParameters) {
+    TEmitter e(17, 30, MakeVector(1.0f, 2.0f, 3.0f), MakeColor(0.1f, 0.2f, 0.3f, 0.4f), 1.25f,
+               2.5f);
+    EXPECT_EQ(e.Count, 17);
+    EXPECT_EQ(e.EmitRate, 30.0f);
+    EXPECT_EQ(e.Origin.z, 3.0f);
+    EXPECT_EQ(e.ParticleColor.a, 0.4f);
+    EXPECT_EQ(e.Speed, 0.5f);
+    EXPECT_EQ(e.PointSize, 20.0f);
+    EXPECT_EQ(e.LifeMin, 1.25f);
+    EXPECT_EQ(e.LifeMax, 2.5f);
+    EXPECT_EQ(e.Texture, 0u);
+    // Before the first tick every slot is in use and black: the fade has not run.
+    for (int i = 0; i < e.Count; ++i) {
+        EXPECT_EQ(e.Particles[i].Alive, 1);
+        EXPECT_EQ(ColorOf(e.Particles[i]).a, 0.0f);
+    }
+}
+
+TEST(EmitterInit, DrawsTheDirectionThenTheLifetime) {
+    TEmitter e = SceneEmitter(8);
+    SetClock(e, 0.0f);
+    CurrentTime = 100.0f; // x = 0.1 × 30 = 3: four newborns
+    const std::uint32_t seed = 0x12345678u;
+    RandSeed = seed;
+    e.Update();
+
+    std::uint32_t state = seed;
+    for (int i = 0; i < 4; ++i) {
+        // Three draws for the direction (none is rejected with this seed), one for the lifetime.
+        const std::uint32_t sx = ptest::Advance(state, 1), sy = ptest::Advance(state, 2),
+                            sz = ptest::Advance(state, 3), sr = ptest::Advance(state, 4);
+        state = sr;
+        const long double x = ptest::DrawOf(sx), y = ptest::DrawOf(sy), z = ptest::DrawOf(sz);
+        const long double len = std::sqrt(x * x + y * y + z * z);
+        const TParticle& p = e.Particles[i];
+        ASSERT_EQ(p.Alive, 1) << i;
+        EXPECT_EQ(float(p.Age), 0.0f);
+        const TVector3 v = VelocityOf(p);
+        EXPECT_NEAR(v.x, 0.5L * x / len, 5e-7);
+        EXPECT_NEAR(v.y, 0.5L * y / len, 5e-7);
+        EXPECT_NEAR(v.z, 0.5L * z / len, 5e-7);
+        EXPECT_EQ(float(p.Life), static_cast<float>(2.0L + ptest::DrawOf(sr) * (1.0L - 2.0L))) << i;
+        // Born at Origin in the emitter's colour, alpha 1 whatever ParticleColor's alpha is.
+        const TVector3 pos = PositionOf(p);
+        EXPECT_EQ(pos.x, 1.0f);
+        EXPECT_EQ(pos.y, 0.0f);
+        EXPECT_EQ(pos.z, 0.0f);
+        const TColor4 c = ColorOf(p);
+        EXPECT_EQ(c.r, 1.0f);
+        EXPECT_EQ(c.g, 0.0f);
+        EXPECT_EQ(c.b, 0.5f);
+        EXPECT_EQ(c.a, 1.0f);
+        EXPECT_EQ(float(p.Reserved1), 0.0f);
+        EXPECT_EQ(float(p.Reserved2), 0.0f);
+    }
+    EXPECT_EQ(e.Particles[4].Alive, 0);
+    EXPECT_EQ(RandSeed, state) << "exactly four draws per newborn";
+}
+
+TEST(EmitterInit, ADrawOfZeroGivesTheLongestLife) {
+    TEmitter e = SceneEmitter(4);
+    ptest::FreeAll(e);
+    // Seed so that the fourth draw (the lifetime's) leaves the generator at 0.
+    std::uint32_t seed = 0;
+    for (int i = 0; i < 4; ++i) {
+        seed = ptest::PreviousState(seed);
+    }
+    RandSeed = seed;
+    e.InitParticle(e.Particles[1]);
+    EXPECT_EQ(RandSeed, 0u);
+    EXPECT_EQ(float(e.Particles[1].Life), 2.0f);
+}
+
+TEST(EmitterInit, LifetimesStayWithinTheBounds) {
+    TEmitter e = SceneEmitter(1);
+    RandSeed = 99;
+    for (int i = 0; i < 2000; ++i) {
+        e.InitParticle(e.Particles[0]);
+        ASSERT_GE(float(e.Particles[0].Life), 1.0f);
+        ASSERT_LE(float(e.Particles[0].Life), 2.0f);
+        ASSERT_NEAR(VectorLength(VelocityOf(e.Particles[0])), 0.5f, 1e-6f);
+    }
+    // Equal bounds give that lifetime exactly; reversed bounds work the same way.
+    TEmitter fixed(1, 1, MakeVector(0, 0, 0), MakeColor(1, 1, 1, 1), 1.5f, 1.5f);
+    TEmitter reversed(1, 1, MakeVector(0, 0, 0), MakeColor(1, 1, 1, 1), 3.0f, 1.0f);
+    for (int i = 0; i < 200; ++i) {
+        fixed.InitParticle(fixed.Particles[0]);
+        ASSERT_EQ(float(fixed.Particles[0].Life), 1.5f);
+        reversed.InitParticle(reversed.Particles[0]);
+        ASSERT_GE(float(reversed.Particles[0].Life), 1.0f);
+        ASSERT_LE(float(reversed.Particles[0].Life), 3.0f);
+    }
+}
+
+TEST(EmitterUpdate, ParticlesFlyStraightAndFadeLinearly) {
+    TEmitter e = SceneEmitter(1000);
+    RandSeed = 2024;
+    SetClock(e, 10.0f);
+    std::vector<TColor4> before(1000);
+    std::vector<std::uint8_t> wasAlive(1000);
+    int freed = 0;
+    for (int frame = 1; frame <= 250; ++frame) { // 4 s of 16 ms frames
+        for (int i = 0; i < e.Count; ++i) {
+            before[i] = ColorOf(e.Particles[i]);
+            wasAlive[i] = e.Particles[i].Alive;
+        }
+        CurrentTime = 10000.0f + 16.0f * frame;
+        e.Update();
+        for (int i = 0; i < e.Count; ++i) {
+            const TParticle& p = e.Particles[i];
+            if (p.Alive == 0) {
+                if (wasAlive[i] != 0 && frame > 1) {
+                    // Freed in this tick: keeps its colour, the fade skips it.
+                    ++freed;
+                    const TColor4 c = ColorOf(p);
+                    ASSERT_EQ(c.a, before[i].a);
+                }
+                continue;
+            }
+            const TVector3 pos = PositionOf(p), v = VelocityOf(p);
+            ASSERT_LT(float(p.Age), float(p.Life));
+            ASSERT_NEAR(pos.x, 1.0f + v.x * p.Age, 2e-5f) << i;
+            ASSERT_NEAR(pos.y, v.y * p.Age, 2e-5f) << i;
+            ASSERT_NEAR(pos.z, v.z * p.Age, 2e-5f) << i;
+            ASSERT_NEAR(std::sqrt((pos.x - 1.0f) * (pos.x - 1.0f) + pos.y * pos.y + pos.z * pos.z),
+                        0.5f * p.Age, 2e-5f);
+            ASSERT_GE(v.x, 0.0f);
+            ASSERT_GE(v.y, 0.0f);
+            ASSERT_GE(v.z, 0.0f);
+            const TColor4 c = ColorOf(p);
+            ASSERT_EQ(c.a, Fade(p.Age, p.Life)) << i;
+            ASSERT_GT(c.a, 0.0f);
+            ASSERT_LE(c.a, 1.0f);
+            ASSERT_EQ(c.r, 1.0f);
+            ASSERT_EQ(c.b, 0.5f);
+        }
+    }
+    EXPECT_GT(freed, 0);
+}
+
+TEST(EmitterUpdate, SecondTickInAFrameLeavesAlphaAlone) {
+    TEmitter e = SceneEmitter(50);
+    RandSeed = 7;
+    SetClock(e, 1.0f);
+    CurrentTime = 1500.0f;
+    e.Update();
+    CurrentTime = 1750.0f;
+    e.Update();
+    std::vector<float> alpha;
+    for (int i = 0; i < e.Count; ++i) {
+        alpha.push_back(ColorOf(e.Particles[i]).a);
+    }
+    const std::uint32_t seed = RandSeed;
+    e.Update();
+    for (int i = 0; i < e.Count; ++i) {
+        EXPECT_EQ(ColorOf(e.Particles[i]).a, alpha[i]);
+    }
+    EXPECT_EQ(RandSeed, seed);
+}
+
+TEST(EmitterDestroy, ReleasesThroughTheBasePointer) {
+    std::unique_ptr<TParticleSystem> s(
+        new TEmitter(1000, 30, MakeVector(1, 0, 0), MakeColor(1, 0, 0.5f, 1), 1.0f, 2.0f));
+    s->SetTexture(3);
+    EXPECT_EQ(s->Texture, 3u);
+    s.reset();
+}
