@@ -85,10 +85,12 @@ TEST(Conversions, OutOfRangeGivesIntegerIndefinite) {
 
 #if defined(__i386__) || defined(__x86_64__)
 TEST(FloatEnvironment, ControlWordIsSetAndKept) {
+    // Bit 6 is reserved and reads back as 1 on real processors; it has no effect.
+    const auto effective = [] { return FloatControlWord() & ~0x0040; };
     SetFloatEnvironment();
-    EXPECT_EQ(FloatControlWord(), 0x133F);
+    EXPECT_EQ(effective(), 0x133F);
     TruncToInt(1.5L);
-    EXPECT_EQ(FloatControlWord(), 0x133F);
+    EXPECT_EQ(effective(), 0x133F);
 }
 #endif
 
