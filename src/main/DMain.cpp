@@ -1,0 +1,82 @@
+// The main procedure: start-up, the busy frame loop with its fixed-tick clock, and shutdown.
+#include "main/DMain.h"
+
+#include "engine/DEngine.h"
+#include "engine/DInput.h"
+#include "game/DGame.h"
+#include "gl/GL.h"
+#include "main/DWindow.h"
+#include "random/Random.h"
+
+bool Running = true;
+std::int32_t UpdateInterval = 30;
+
+std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t interval) {
+    if (interval < 1) {
+        interval = 1;
+    }
+    // Wrapping subtraction keeps the difference right when the millisecond count wraps.
+    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                                   static_cast<std::uint32_t>(reference));
+    const std::int32_t whole = elapsed / interval;
+    if (whole < 0) {
+        // The reading lies more than one interval before the reference: wait for it.
+        return 0;
+    }
+    // The remainder takes the sign of elapsed and is carried over to the next frame.
+    const std::int32_t carried = elapsed % interval;
+    reference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                          static_cast<std::uint32_t>(carried));
+    // One tick more than the whole intervals, so that every frame ticks at least once.
+    return static_cast<std::uint32_t>(whole) + 1u;
+}
+
+void RunFrame(MSG& message, std::int32_t& reference) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            Running = false;
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+
+    glGetError();
+
+    // The frame's only clock reading: every tick of the frame sees the same time.
+    const std::int32_t now = GetTime();
+    CurrentTime = static_cast<float>(now);
+
+    // Drawing before ticking: the frame shows the state the previous frame's ticks left.
+    RenderScene();
+    for (std::uint32_t ticks = TicksDue(now, reference, UpdateInterval); ticks > 0; --ticks) {
+        UpdateScene();
+    }
+
+    glFlush();
+    glFinish();
+    SwapBuffers(DeviceContext);
+
+    if (Keys[VK_ESCAPE] == 1) {
+        Running = false;
+    }
+}
+
+void program::WinMain() {
+    Randomize();
+    if (!CreateGLWindow()) {
+        return;
+    }
+    Running = true;
+    InitScene();
+
+    // Time spent building the scene is not simulated.
+    std::int32_t reference = GetTime();
+    MSG message = {};
+    while (Running) {
+        RunFrame(message, reference);
+    }
+
+    FreeScene();
+    KillGLWindow();
+}

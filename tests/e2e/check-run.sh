@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# One end-to-end run of the demo on a private Xvfb screen, natively or the Windows build under
+# Wine, with the checks of its outcome: exit status 0, and on standard error exactly what the
+# display mode calls for.
+#
+#   check-run.sh --program PATH [--wine PREFIX] --screen WxHxD --mode fullscreen|windowed
+#                --end escape|close [--closer PATH] [--run SECONDS]
+#
+# fullscreen: the screen offers the 1024x768 mode, so nothing may be reported;
+# windowed:   it does not, so the switch must be refused with "Unable to switch to fullscreen!"
+#             (natively on stderr, under Wine in a real message box, dismissed with Return), and
+#             the demo must go on in a window.
+# Exits 77 (skipped) when the program has not been built.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+program=
+prefix=
+screen=1024x768x24
+mode=fullscreen
+end=escape
+closer=
+run=3
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --program) program=$2; shift 2 ;;
+        --wine) prefix=$2; shift 2 ;;
+        --screen) screen=$2; shift 2 ;;
+        --mode) mode=$2; shift 2 ;;
+        --end) end=$2; shift 2 ;;
+        --closer) closer=$2; shift 2 ;;
+        --run) run=$2; shift 2 ;;
+        *) echo "check-run: unknown option $1" >&2; exit 2 ;;
+    esac
+done
+if [ ! -f "$program" ]; then
+    echo "check-run: $program has not been built; skipped"
+    exit 77
+fi
+program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+dir=$(dirname "$program")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+fail() { echo "check-run: FAILED: $*"; failed=1; }
+
+options=(--screen "$screen" --dir "$dir" --run "$run" --end "$end" --stderr "$work/stderr"
+         --timeout 120)
+[ -n "$closer" ] && options+=(--closer "$closer")
+
+if [ -n "$prefix" ]; then
+    command -v wine >/dev/null || { echo "check-run: wine is missing; skipped"; exit 77; }
+    export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$(dirname "$prefix")"
+    if [ ! -f "$prefix/system.reg" ]; then
+        echo "check-run: creating the Wine prefix $prefix (once; slow)"
+        "$here/run-in-xvfb.sh" --end none --timeout 300 -- wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    # A wineserver left from another run may still serve a display that is gone.
+    wineserver -k 2>/dev/null
+    options+=(--dismiss Error --dismiss "Ошибка")
+    command=(wine "$program")
+else
+    export PARTICLES_DIALOGS=stderr
+    command=("$program")
+fi
+
+echo "check-run: ${command[*]} on $screen, expecting $mode mode, ending with $end"
+"$here/run-in-xvfb.sh" "${options[@]}" -- "${command[@]}" 2>"$work/log"
+status=$?
+[ -n "$prefix" ] && wineserver -k 2>/dev/null
+
+cat "$work/log"
+echo "check-run: the program's stderr:"
+sed 's/^/    | /' "$work/stderr"
+
+[ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+grep -q "window .* is up" "$work/log" || fail "the window never appeared"
+grep -q "the program ended while it should have been running" "$work/log" &&
+    fail "the program ended on its own"
+
+refused="Error: Unable to switch to fullscreen!"
+if [ -n "$prefix" ]; then
+    # Wine writes its own notes to stderr; the message boxes are real windows.
+    if [ "$mode" = windowed ]; then
+        grep -q 'dismissing the dialog "Error"' "$work/log" || fail "no \"Error\" message box"
+    fi
+    if grep -q 'dismissing the dialog "Ошибка"' "$work/log"; then
+        fail "a tear-down failure was reported"
+    fi
+    if [ "$mode" = fullscreen ] && grep -q 'dismissing the dialog' "$work/log"; then
+        fail "a message box was shown"
+    fi
+elif [ "$mode" = windowed ]; then
+    [ "$(cat "$work/stderr")" = "$refused" ] ||
+        fail "stderr should hold exactly \"$refused\""
+else
+    [ -s "$work/stderr" ] && fail "stderr should be empty"
+fi
+
+[ "$failed" -eq 0 ] && echo "check-run: passed"
+exit "$failed"
