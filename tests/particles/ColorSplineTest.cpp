@@ -118,6 +118,13 @@ TEST(ColorSpline, SlopeIsTheDifferenceTimesTheFloatReciprocal) {
     const TColor4 c = s.Evaluate(0.3f);
     EXPECT_EQ(c.r, c0.r + s.ColorKeys[1].Slope.r * offset);
     EXPECT_EQ(c.g, c0.g + s.ColorKeys[1].Slope.g * offset);
+    // At a key's own Time the segment that ends there is used, not the one that starts there.
+    s.AddKey(0.9f, MakeColor(0.0f, 0.0f, 0.0f, 0.0f));
+    const float span = 0.4f - 0.1f;
+    const TColor4 k = s.Evaluate(0.4f);
+    EXPECT_EQ(k.r, c0.r + s.ColorKeys[1].Slope.r * span);
+    EXPECT_EQ(k.g, c0.g + s.ColorKeys[1].Slope.g * span);
+    EXPECT_EQ(k.a, c0.a + s.ColorKeys[1].Slope.a * span);
 }
 
 TEST(ColorSpline, FirstKeySlopeStaysZero) {
