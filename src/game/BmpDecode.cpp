@@ -10,7 +10,7 @@ namespace {
 
 // The largest piece read at once while skipping or before any pixel byte has arrived; later
 // pieces grow with what has arrived, so memory stays proportional to the real data.
-constexpr std::size_t Chunk = 1 << 20;
+constexpr std::size_t Chunk = 1 << 16;
 
 std::uint32_t U32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# End to end: runs the demo under Xvfb in a directory that holds only DATA/Textures/particle1.bmp.
+# The loader must report the missing particle.bmp, then "Unable to load" it, in that order and
+# nothing about particle1.bmp, and the program must end with exit code 1.
+#
+#   missing-texture.sh RUNNER PROGRAM DATA-DIRECTORY
+set -uo pipefail
+[ $# -eq 3 ] || { echo "usage: $0 RUNNER PROGRAM DATA-DIRECTORY" >&2; exit 2; }
+runner=$1 program=$2 data=$3
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/run/DATA/Textures"
+cp "$data/Textures/particle1.bmp" "$work/run/DATA/Textures/"
+
+export PARTICLES_DIALOGS=stderr
+bash "$runner" --dir "$work/run" --run 0 --end none --stderr "$work/stderr" -- "$program"
+status=$?
+echo "--- the program's standard error:"
+cat "$work/stderr"
+echo "---"
+
+fail=0
+if [ "$status" -ne 1 ]; then
+    echo "FAIL: exit status $status, not 1"
+    fail=1
+fi
+opening='BMP Unit: Error opening "DATA\Textures\particle.bmp'
+unable='Loading Textures: Unable to load DATA\Textures\particle.bmp'
+first=$(grep -nxF "$opening" "$work/stderr" | head -n1 | cut -d: -f1)
+second=$(grep -nxF "$unable" "$work/stderr" | head -n1 | cut -d: -f1)
+if [ -z "$first" ]; then
+    echo "FAIL: no line \"$opening\""
+    fail=1
+fi
+if [ -z "$second" ]; then
+    echo "FAIL: no line \"$unable\""
+    fail=1
+fi
+if [ -n "$first" ] && [ -n "$second" ] && [ "$first" -ge "$second" ]; then
+    echo "FAIL: the open error does not come before \"Unable to load\""
+    fail=1
+fi
+if grep -q 'particle1' "$work/stderr"; then
+    echo "FAIL: particle1.bmp was tried after particle.bmp had failed"
+    fail=1
+fi
+[ "$fail" -eq 0 ] && echo "ok: open error, then \"Unable to load\", exit status 1"
+exit "$fail"
