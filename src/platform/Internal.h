@@ -34,6 +34,11 @@ void RestoreDisplayMode();
 SDL_Window* SdlWindowOf(HWND window);
 // user32.cpp: the pixel format the SDL window was created for.
 int SdlFormatOf(HWND window);
+// user32.cpp: readies SDL to create a context for a window of this pixel format. SDL's EGL
+// backend keeps the configuration of the last OpenGL window it made and creates every context
+// with it; when that window had another format, a hidden window of the right one is made and
+// dropped. Also sets the OpenGL attributes (GLX reads them at context creation).
+bool PrepareContextFormat(int format);
 // user32.cpp: recreates the (still hidden or shown) SDL window for another pixel format. The
 // window handle stays the same. False if SDL cannot make such a window.
 bool RecreateSdlWindow(HWND window, int format);

@@ -28,9 +28,13 @@ struct Format {
 };
 
 // Best first: ChoosePixelFormat settles ties in favour of the lower index. All are 32-bit RGBA
-// with 8 bits per channel, drawn to a window with OpenGL.
+// with 8 bits per channel, drawn to a window with OpenGL. Only sizes that Mesa gives exactly
+// through both EGL and GLX are offered (GLX answers 24 bits of depth without stencil with 32).
 constexpr Format Formats[] = {
-    {true, 24, 8}, {true, 24, 0}, {true, 16, 0}, {true, 0, 0}, {false, 24, 8}, {false, 0, 0},
+    {true, 24, 8},
+    {true, 0, 0},
+    {false, 24, 8},
+    {false, 0, 0},
 };
 constexpr int FormatCount = static_cast<int>(sizeof(Formats) / sizeof(Formats[0]));
 
@@ -285,10 +289,17 @@ HGLRC WINAPI wglCreateContext(HDC dc) {
     SDL_Window* sdl = detail::SdlWindowOf(WindowFromDC(dc));
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous = SDL_GL_GetCurrentContext();
-    detail::ApplyPixelFormatAttributes(format);
+    // SDL unloads the OpenGL library, and with it every context, when its last OpenGL window
+    // goes; a context holds its own reference so that it outlives its window as on Windows.
+    if (!detail::PrepareContextFormat(format) || SDL_GL_LoadLibrary(nullptr) != 0) {
+        std::fprintf(stderr, "gdi32: wglCreateContext: %s\n", SDL_GetError());
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return nullptr;
+    }
     SDL_GLContext context = SDL_GL_CreateContext(sdl);
     if (!context) {
         std::fprintf(stderr, "gdi32: wglCreateContext: %s\n", SDL_GetError());
+        SDL_GL_UnloadLibrary();
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;
     }
@@ -350,6 +361,7 @@ BOOL WINAPI wglDeleteContext(HGLRC context) {
         ReleaseCurrent();
     }
     SDL_GL_DeleteContext(it->second.sdl);
+    SDL_GL_UnloadLibrary();
     G().contexts.erase(it);
     return TRUE;
 }

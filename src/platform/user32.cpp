@@ -67,6 +67,7 @@ struct User32State {
     bool exitHookInstalled = false;
     bool pumping = false;
     POINT mouse{0, 0};
+    int lastSdlFormat = 0; // pixel format of the last OpenGL window SDL made
 };
 
 User32State& U() {
@@ -199,6 +200,9 @@ SDL_Window* MakeSdlWindow(const Window& w, int format) {
         sdl = SDL_CreateWindow(w.title.c_str(), w.outer.left + w.frame.left,
                                w.outer.top + w.frame.top, ClientWidth(w), ClientHeight(w),
                                flags | SDL_WINDOW_OPENGL);
+        if (sdl) {
+            U().lastSdlFormat = format;
+        }
     } else {
         sdl = SDL_CreateWindow(w.title.c_str(), w.outer.left + w.frame.left,
                                w.outer.top + w.frame.top, ClientWidth(w), ClientHeight(w), flags);
@@ -456,6 +460,9 @@ void WindowEvent(const SDL_WindowEvent& e) {
         Send(window, WM_SIZE, SIZE_MINIMIZED, 0);
         break;
     case SDL_WINDOWEVENT_MOVED: {
+        if (w->outer.left + w->frame.left == e.data1 && w->outer.top + w->frame.top == e.data2) {
+            break;
+        }
         const LONG width = w->outer.right - w->outer.left;
         const LONG height = w->outer.bottom - w->outer.top;
         w->outer.left = e.data1 - w->frame.left;
@@ -1305,6 +1312,21 @@ SDL_Window* SdlWindowOf(HWND window) {
 int SdlFormatOf(HWND window) {
     Window* w = Find(window);
     return w ? w->sdlFormat : 0;
+}
+
+bool PrepareContextFormat(int format) {
+    if (U().lastSdlFormat != format) {
+        ApplyPixelFormatAttributes(format);
+        SDL_Window* primer =
+            SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+        if (!primer) {
+            return false;
+        }
+        SDL_DestroyWindow(primer);
+        U().lastSdlFormat = format;
+    }
+    ApplyPixelFormatAttributes(format);
+    return true;
 }
 
 bool RecreateSdlWindow(HWND window, int format) {

@@ -1,0 +1,128 @@
+// The test seam: each call a test can make fail fails alone and works again afterwards, and
+// message boxes are logged in order and written to stderr.
+#include "PlatformTestSupport.h"
+
+namespace {
+
+using platform::Api;
+using platformtest::ClassName;
+using platformtest::PlatformTest;
+using platformtest::ProgramRequest;
+
+using Seam = PlatformTest;
+
+TEST_F(Seam, CreationStepsFailOneByOne) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &platformtest::RecordingProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = "SeamClass";
+    platform::SetFailing(Api::RegisterClassA);
+    EXPECT_EQ(RegisterClassA(&wc), 0);
+    platform::SetFailing(Api::RegisterClassA, false);
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    EXPECT_TRUE(UnregisterClassA("SeamClass", instance));
+
+    platform::SetFailing(Api::CreateWindowExA);
+    EXPECT_EQ(Create(), nullptr);
+    EXPECT_EQ(platformtest::TakeReceived(), std::vector<UINT>{}); // nothing was sent
+    platform::ResetSeam();
+    HWND window = Create();
+    ASSERT_NE(window, nullptr);
+
+    platform::SetFailing(Api::GetDC);
+    EXPECT_EQ(GetDC(window), nullptr);
+    platform::ResetSeam();
+    HDC dc = GetDC(window);
+    ASSERT_NE(dc, nullptr);
+
+    const PIXELFORMATDESCRIPTOR request = ProgramRequest();
+    platform::SetFailing(Api::ChoosePixelFormat);
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    platform::ResetSeam();
+    const int format = ChoosePixelFormat(dc, &request);
+    ASSERT_GT(format, 0);
+
+    platform::SetFailing(Api::SetPixelFormat);
+    EXPECT_FALSE(SetPixelFormat(dc, format, &request));
+    platform::ResetSeam();
+    ASSERT_TRUE(SetPixelFormat(dc, format, &request)); // the failed call did not count
+
+    platform::SetFailing(Api::wglCreateContext);
+    EXPECT_EQ(platform::wglCreateContext(dc), nullptr);
+    platform::ResetSeam();
+    HGLRC context = platform::wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    EXPECT_TRUE(platform::wglDeleteContext(context));
+}
+
+TEST_F(Seam, TearDownStepsFailAndChangeNothing) {
+    HWND window;
+    HGLRC context;
+    HDC dc = CreateWithContext(&window, &context);
+
+    platform::SetFailing(Api::wglMakeCurrent);
+    EXPECT_FALSE(platform::wglMakeCurrent(dc, nullptr));
+    EXPECT_EQ(platform::wglGetCurrentContext(), context);
+    platform::SetFailing(Api::wglDeleteContext);
+    EXPECT_FALSE(platform::wglDeleteContext(context));
+    platform::SetFailing(Api::ReleaseDC);
+    EXPECT_EQ(ReleaseDC(window, dc), 0);
+    platform::SetFailing(Api::DestroyWindow);
+    EXPECT_FALSE(DestroyWindow(window));
+    EXPECT_TRUE(IsWindow(window));
+    platform::SetFailing(Api::UnregisterClassA);
+    EXPECT_FALSE(UnregisterClassA(ClassName, GetModuleHandleA(nullptr)));
+
+    platform::ResetSeam();
+    EXPECT_TRUE(platform::wglMakeCurrent(dc, nullptr));
+    EXPECT_TRUE(platform::wglDeleteContext(context));
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_TRUE(UnregisterClassA(ClassName, GetModuleHandleA(nullptr)));
+}
+
+TEST_F(Seam, OtherCallsFailToo) {
+    HWND window;
+    HGLRC context;
+    HDC dc = CreateWithContext(&window, &context);
+    platform::SetFailing(Api::ShowWindow);
+    EXPECT_FALSE(ShowWindow(window, SW_SHOW));
+    EXPECT_TRUE(SDL_GetWindowFlags(Sdl(window)) & SDL_WINDOW_HIDDEN);
+    platform::SetFailing(Api::SwapBuffers);
+    EXPECT_FALSE(SwapBuffers(dc));
+    platform::SetFailing(Api::DescribePixelFormat);
+    PIXELFORMATDESCRIPTOR pfd;
+    EXPECT_EQ(DescribePixelFormat(dc, 1, sizeof pfd, &pfd), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_GEN_FAILURE));
+    platform::ResetSeam();
+    EXPECT_TRUE(SwapBuffers(dc));
+}
+
+TEST(MessageBoxes, LoggedInOrderAndWrittenToStderr) {
+    platform::ResetSeam();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxA(nullptr, "Не могу удалить окно", "Ошибка", MB_ICONERROR), IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "Unable to create window!", "Error", MB_OK | MB_ICONERROR),
+              IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "Continue?", nullptr, MB_OKCANCEL), IDOK);
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written, "Ошибка: Не могу удалить окно\n"
+                       "Error: Unable to create window!\n"
+                       "Error: Continue?\n");
+    const std::vector<platform::MessageBoxRecord> boxes = platform::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].caption, "Ошибка");
+    EXPECT_EQ(boxes[0].text, "Не могу удалить окно");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(boxes[1].caption, "Error");
+    EXPECT_EQ(boxes[1].text, "Unable to create window!");
+    EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_OKCANCEL));
+    // Taking empties the log; resetting does too.
+    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+    MessageBoxA(nullptr, "x", "y", MB_OK);
+    platform::ResetSeam();
+    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+}
+
+} // namespace
