@@ -176,7 +176,7 @@ TEST_F(Scene, InitLoadsTheEmitterSpriteFirstAndGivesEachSystemItsOwn) {
     EXPECT_EQ(Flame->Texture, 2u);   // particle1.bmp
 }
 
-TEST_F(Scene, InitPlacesTheFlameLeftAndTheSprayRight) {
+TEST_F(Scene, InitBuildsTheFlameAtMinusXAndTheSprayAtPlusX) {
     EXPECT_EQ(Flame->Count, 3000);
     EXPECT_EQ(Flame->EmitRate, 50.0f);
     EXPECT_EQ(Flame->Origin.x, -1.0f);
