@@ -176,29 +176,6 @@ TEST_F(Scene, InitLoadsTheEmitterSpriteFirstAndGivesEachSystemItsOwn) {
     EXPECT_EQ(Flame->Texture, 2u);   // particle1.bmp
 }
 
-TEST_F(Scene, InitBuildsTheFlameAtMinusXAndTheSprayAtPlusX) {
-    EXPECT_EQ(Flame->Count, 3000);
-    EXPECT_EQ(Flame->EmitRate, 50.0f);
-    EXPECT_EQ(Flame->Origin.x, -1.0f);
-    EXPECT_EQ(Flame->Origin.y, 0.0f);
-    EXPECT_EQ(Flame->Origin.z, 0.0f);
-    EXPECT_EQ(Flame->Radius, 0.15f);
-    EXPECT_EQ(Flame->Turbulence, 0.2f);
-    EXPECT_EQ(Flame->Taper, 1.0f);
-
-    EXPECT_EQ(Emitter->Count, 1000);
-    EXPECT_EQ(Emitter->EmitRate, 30.0f);
-    EXPECT_EQ(Emitter->Origin.x, 1.0f);
-    EXPECT_EQ(Emitter->Origin.y, 0.0f);
-    EXPECT_EQ(Emitter->Origin.z, 0.0f);
-    EXPECT_EQ(Emitter->ParticleColor.r, 1.0f);
-    EXPECT_EQ(Emitter->ParticleColor.g, 0.0f);
-    EXPECT_EQ(Emitter->ParticleColor.b, 0.5f);
-    EXPECT_EQ(Emitter->ParticleColor.a, 1.0f);
-    EXPECT_EQ(Emitter->LifeMin, 1.0f);
-    EXPECT_EQ(Emitter->LifeMax, 2.0f);
-}
-
 TEST_F(Scene, RenderSetsTheCameraThenDrawsMarkerEmitterFlame) {
     OneSecondLater();
     UpdateScene();
