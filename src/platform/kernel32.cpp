@@ -203,7 +203,9 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     bool exportsWgl = false;
     const char* system = SystemLibraryFor(name, &exportsWgl);
     const std::string path = system ? std::string(system) : WithSlashes(name);
-    void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Libraries stay mapped after their last FreeLibrary: the OpenGL libraries keep state that
+    // the driver still refers to, and leak reports stay readable.
+    void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!library) {
         const char* why = ::dlerror();
         std::fprintf(stderr, "kernel32: cannot load %s: %s\n", name, why ? why : "unknown error");

@@ -148,6 +148,11 @@ bool EnsureVideo() {
         u.videoFailed = true;
         return false;
     }
+    // SDL unloads the OpenGL library (ending the driver and its contexts) whenever its last
+    // OpenGL window goes; one reference for the life of the process keeps the driver up.
+    if (SDL_GL_LoadLibrary(nullptr) != 0) {
+        std::fprintf(stderr, "user32: no OpenGL: %s\n", SDL_GetError());
+    }
     u.videoReady = true;
     return true;
 }
