@@ -7,7 +7,9 @@
 // Under the leak checker: SDL's D-Bus connection on X11 keeps a buffer for the life of the
 // process. (The OpenGL libraries stay loaded, so what they keep is still reachable.) Unused in
 // builds without sanitizers.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}
 
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
