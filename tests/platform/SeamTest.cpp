@@ -1,5 +1,8 @@
 // The test seam: each call a test can make fail fails alone and works again afterwards, and
 // message boxes are logged in order and written to stderr.
+#include <cstdlib>
+#include <cstring>
+
 #include "PlatformTestSupport.h"
 
 namespace {
@@ -126,3 +129,42 @@ TEST(MessageBoxes, LoggedInOrderAndWrittenToStderr) {
 }
 
 } // namespace
+
+// Without the stderr setting the box is a real dialog. Where none can be shown (no display
+// server), it answers at once; on an X server it waits for the user, here xdotool pressing
+// Escape, which answers Cancel where the stderr-only path would have answered OK.
+class RealDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override { unsetenv("PARTICLES_DIALOGS"); }
+    void TearDown() override { setenv("PARTICLES_DIALOGS", "stderr", 1); }
+};
+
+TEST_F(RealDialogs, AnswerAtOnceWhereNoDialogCanBeShown) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            std::exit(MessageBoxA(nullptr, "Nowhere to show", "Headless", MB_OKCANCEL) == IDOK ? 0
+                                                                                               : 1);
+        },
+        ::testing::ExitedWithCode(0), "Headless: Nowhere to show");
+}
+
+TEST_F(RealDialogs, WaitForTheUserOnAnXServer) {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (!driver || std::strcmp(driver, "x11") != 0 || !std::getenv("DISPLAY") ||
+        std::system("command -v xdotool xwininfo >/dev/null") != 0) {
+        GTEST_SKIP() << "needs the x11 driver, xdotool and xwininfo";
+    }
+    // Finds the dialog by its caption (xwininfo: SDL names it in a type xdotool does not
+    // read), gives it the focus and presses Escape; gives up after 10 s.
+    ASSERT_EQ(std::system("(for i in $(seq 100); do"
+                          " w=$(xwininfo -root -tree | grep '\"PlatformDialog\"' |"
+                          " awk '{print $1}' | head -n1);"
+                          " if [ -n \"$w\" ]; then xdotool windowfocus --sync $w key Escape;"
+                          " break; fi; sleep 0.1; done) >/dev/null 2>&1 &"),
+              0);
+    EXPECT_EQ(MessageBoxA(nullptr, "Press Escape", "PlatformDialog", MB_OKCANCEL | MB_ICONERROR),
+              IDCANCEL);
+}
