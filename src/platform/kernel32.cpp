@@ -32,10 +32,15 @@ struct Module {
     int references;
 };
 
+struct File {
+    int fd;
+    bool readable; // opened with GENERIC_READ
+};
+
 struct Kernel32State {
     std::map<UINT_PTR, Module> modules; // by handle value
     UINT_PTR nextModule = 0x10000000;
-    std::map<UINT_PTR, int> files; // handle value -> file descriptor
+    std::map<UINT_PTR, File> files; // by handle value
     UINT_PTR nextFile = 0x100;
 };
 
@@ -58,12 +63,18 @@ std::string Lower(const char* text) {
     return s;
 }
 
-// The system libraries that stand in for the Windows ones; "opengl32" means "opengl32.dll".
-const char* SystemLibraryFor(const char* name, bool* exportsWgl) {
+// Module names ignore case, and a name without an extension means a .dll.
+std::string ModuleName(const char* name) {
     std::string s = Lower(name);
     if (s.find('.') == std::string::npos) {
         s += ".dll";
     }
+    return s;
+}
+
+// The system libraries that stand in for the Windows ones.
+const char* SystemLibraryFor(const char* name, bool* exportsWgl) {
+    const std::string s = ModuleName(name);
     *exportsWgl = false;
     if (s == "opengl32.dll") {
         *exportsWgl = true;
@@ -182,9 +193,9 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     if (!name) {
         return reinterpret_cast<HMODULE>(ProgramModule);
     }
-    const std::string wanted = Lower(name);
+    const std::string wanted = ModuleName(name);
     for (const auto& entry : K().modules) {
-        if (Lower(entry.second.name.c_str()) == wanted) {
+        if (ModuleName(entry.second.name.c_str()) == wanted) {
             return reinterpret_cast<HMODULE>(entry.first);
         }
     }
@@ -307,7 +318,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD /*share*/, LPVOID /*s
     }
     const UINT_PTR handle = K().nextFile;
     K().nextFile += 4;
-    K().files[handle] = fd;
+    K().files[handle] = File{fd, (access & GENERIC_READ) != 0};
     return reinterpret_cast<HANDLE>(handle);
 }
 
@@ -327,6 +338,10 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPV
         LastError = ERROR_INVALID_PARAMETER;
         return FALSE;
     }
+    if (!it->second.readable) {
+        LastError = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     if (!buffer && toRead > 0) {
         LastError = ERROR_NOACCESS;
         return FALSE;
@@ -334,7 +349,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPV
     // A file read returns everything asked for unless the end of the file comes first.
     DWORD total = 0;
     while (total < toRead) {
-        const ssize_t n = ::read(it->second, static_cast<char*>(buffer) + total, toRead - total);
+        const ssize_t n = ::read(it->second.fd, static_cast<char*>(buffer) + total, toRead - total);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -365,7 +380,7 @@ BOOL WINAPI CloseHandle(HANDLE object) {
         LastError = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    ::close(it->second);
+    ::close(it->second.fd);
     K().files.erase(it);
     return TRUE;
 }

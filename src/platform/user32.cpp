@@ -1266,6 +1266,11 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     User32State& u = U();
     u.mode = m;
     u.modeSwitched = true;
+    for (auto& entry : u.windows) {
+        if (entry.second.fullscreen) {
+            SDL_SetWindowDisplayMode(entry.second.sdl, &m); // already covering: the new mode
+        }
+    }
     if (!u.exitHookInstalled) {
         u.exitHookInstalled = true;
         std::atexit(&RestoreAtExit);

@@ -110,6 +110,16 @@ TEST_F(Files, MissingFilesAndDirectoriesAreRefused) {
               INVALID_HANDLE_VALUE);
     struct stat st;
     EXPECT_NE(stat("new.bin", &st), 0);
+    // Opened without read access: there but not readable.
+    HANDLE file =
+        CreateFileA("DATA\\Textures\\Sprite.BMP", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char c;
+    DWORD read = 9;
+    EXPECT_FALSE(ReadFile(file, &c, 1, &read, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(read, 0u);
+    EXPECT_TRUE(CloseHandle(file));
 }
 
 TEST_F(Files, SeamFailsEachCall) {
@@ -145,6 +155,7 @@ TEST(Modules, WindowsNamesMapToTheSystemLibraries) {
     EXPECT_EQ(LoadLibraryA("opengl32.DLL"), gl);
     EXPECT_EQ(LoadLibraryA("OPENGL32"), gl);
     EXPECT_EQ(GetModuleHandleA("opengl32.dll"), gl);
+    EXPECT_EQ(GetModuleHandleA("OpenGL32"), gl);
 
     void* system = dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(system, nullptr);
