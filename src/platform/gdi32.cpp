@@ -165,25 +165,24 @@ int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
     }
     // Sizes are wishes, not limits: the closest format is the one that falls least short of them,
     // compared in order of importance (buffering, colour, depth, stencil); surplus bits cost
-    // nothing.
+    // nothing. No format has accumulation or auxiliary buffers, so asking for them changes nothing.
     const bool bufferingMatters = (request->dwFlags & PFD_DOUBLEBUFFER_DONTCARE) == 0;
     const bool depthMatters = (request->dwFlags & PFD_DEPTH_DONTCARE) == 0;
     const bool wantDouble = (request->dwFlags & PFD_DOUBLEBUFFER) != 0;
     int best = 0;
-    int bestScore[5] = {};
+    int bestScore[4] = {};
     for (int i = 1; i <= FormatCount; ++i) {
         const PIXELFORMATDESCRIPTOR offered = Describe(i);
         const bool isDouble = (offered.dwFlags & PFD_DOUBLEBUFFER) != 0;
-        const int score[5] = {
+        const int score[4] = {
             bufferingMatters && isDouble != wantDouble ? 1 : 0,
             Shortfall(request->cColorBits, offered.cColorBits) +
                 Shortfall(request->cAlphaBits, offered.cAlphaBits),
             depthMatters ? Shortfall(request->cDepthBits, offered.cDepthBits) : 0,
             Shortfall(request->cStencilBits, offered.cStencilBits),
-            request->cAccumBits + request->cAuxBuffers, // none offered
         };
         bool better = best == 0;
-        for (int k = 0; !better && k < 5; ++k) {
+        for (int k = 0; !better && k < 4; ++k) {
             if (score[k] != bestScore[k]) {
                 better = score[k] < bestScore[k];
                 break;

@@ -49,6 +49,7 @@ Kernel32State& K() {
     return state;
 }
 
+// Kept per thread, as on Windows; outside the state above for that reason.
 thread_local DWORD LastError = ERROR_SUCCESS;
 
 // The instance of the program itself: stable, non-null, never freed. The value is the classic
