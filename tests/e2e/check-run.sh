@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One end-to-end run of the demo on a private Xvfb screen, natively or the Windows build under
-# Wine, with the checks of its outcome: exit status 0, and on standard error exactly what the
+# Wine, with the checks of its outcome: exit status 0, and exactly the message boxes that the
 # display mode calls for.
 #
 #   check-run.sh --program PATH [--wine PREFIX] --screen WxHxD --mode fullscreen|windowed
@@ -61,13 +61,15 @@ if [ -n "$prefix" ]; then
     # A wineserver left from another run may still serve a display that is gone.
     wineserver -k 2>/dev/null
     options+=(--dismiss Error --dismiss "Ошибка")
-    command=(wine "$program")
+    # Ends Wine's own processes while the screen is still there: they would complain of the lost
+    # display on stderr.
+    command=(bash -c 'wine "$0"; status=$?; wineserver -k; exit $status' "$program")
 else
     export PARTICLES_DIALOGS=stderr
     command=("$program")
 fi
 
-echo "check-run: ${command[*]} on $screen, expecting $mode mode, ending with $end"
+echo "check-run: ${prefix:+wine }$program on $screen, expecting $mode mode, ending with $end"
 "$here/run-in-xvfb.sh" "${options[@]}" -- "${command[@]}" 2>"$work/log"
 status=$?
 [ -n "$prefix" ] && wineserver -k 2>/dev/null
@@ -83,7 +85,8 @@ grep -q "the program ended while it should have been running" "$work/log" &&
 
 refused="Error: Unable to switch to fullscreen!"
 if [ -n "$prefix" ]; then
-    # Wine writes its own notes to stderr; the message boxes are real windows.
+    # The message boxes are real windows here; stderr has only Wine's own reports.
+    grep -q 'Unhandled' "$work/stderr" && fail "a crash under Wine"
     if [ "$mode" = windowed ]; then
         grep -q 'dismissing the dialog "Error"' "$work/log" || fail "no \"Error\" message box"
     fi
@@ -93,11 +96,16 @@ if [ -n "$prefix" ]; then
     if [ "$mode" = fullscreen ] && grep -q 'dismissing the dialog' "$work/log"; then
         fail "a message box was shown"
     fi
-elif [ "$mode" = windowed ]; then
-    [ "$(cat "$work/stderr")" = "$refused" ] ||
-        fail "stderr should hold exactly \"$refused\""
 else
-    [ -s "$work/stderr" ] && fail "stderr should be empty"
+    # With PARTICLES_DIALOGS=stderr each message box is one "caption: text" line. The Win32
+    # layer's own notes (a missing swap-interval control, say) are no message boxes.
+    grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" >"$work/boxes"
+    if [ "$mode" = windowed ]; then
+        [ "$(cat "$work/boxes")" = "$refused" ] ||
+            fail "the only message should be \"$refused\""
+    else
+        [ -s "$work/boxes" ] && fail "no message should be shown"
+    fi
 fi
 
 [ "$failed" -eq 0 ] && echo "check-run: passed"

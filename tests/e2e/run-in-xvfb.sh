@@ -60,6 +60,11 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ $# -gt 0 ] || usage
+# A relative path to the program means relative to here, not to --dir.
+case "$1" in
+    /*) ;;
+    */*) set -- "$PWD/$1" "${@:2}" ;;
+esac
 case "$end" in
     escape | none) ;;
     close) [ -x "$closer" ] || { say "--end close needs --closer with the close-window tool"; exit 125; } ;;
@@ -111,12 +116,20 @@ ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 
 if [ ${#dismiss[@]} -gt 0 ]; then
     (
+        seen=" "
         while sleep 0.5; do
             for name in "${dismiss[@]}"; do
                 for id in $(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null); do
-                    echo "run-in-xvfb: dismissing the dialog \"$name\"" >&2
+                    case "$seen" in
+                        *" $id "*) ;;
+                        *) echo "run-in-xvfb: dismissing the dialog \"$name\"" >&2; seen="$seen$id " ;;
+                    esac
                     xdotool windowfocus --sync "$id" key Return 2>/dev/null
-                    sleep 0.5
+                    # Give it time to go before pressing Return again.
+                    for _ in 1 2 3 4 5 6; do
+                        xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | grep -qx "$id" || break
+                        sleep 0.5
+                    done
                 done
             done
         done

@@ -140,14 +140,6 @@ TEST(CounterConversionEdge, AZeroFrequencyGivesAValueNotATrap) {
     EXPECT_EQ(CounterToMilliseconds(0, 0), 0);
 }
 
-TEST(Clock, NeverGoesBackBetweenTwoReadings) {
-    const std::int32_t first = GetTime();
-    const std::int32_t second = GetTime();
-    EXPECT_GE(static_cast<std::int32_t>(static_cast<std::uint32_t>(second) -
-                                        static_cast<std::uint32_t>(first)),
-              0);
-}
-
 // ---------------------------------------------------------------------------------------------
 // One frame
 
