@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Runs the real demo (build/default/particles, from build/default where its DATA/ is) once under
+# valgrind's memcheck on a private Xvfb screen: SECONDS seconds of frames once its window is up,
+# then Escape, so that the whole tear-down runs under the checker too.
+#
+#   scripts/memcheck.sh [SECONDS]      (default 10)
+#
+# The full valgrind log goes to build/memcheck.log. Frames of our own code are shown with paths
+# relative to the source tree (src/...), everything else by library.
+#
+# Passes when the program ends on Escape with exit code 0 and valgrind reports
+# - no invalid read or write at all, once scripts/memcheck.supp is applied: that file suppresses
+#   only reports of the OpenGL driver, SDL and X11 whose every frame lies outside our code, and
+# - no error of any other kind (uninitialised values, bad frees, overlaps, ...) and no definite
+#   leak with a frame in src/.
+# Errors of other kinds entirely inside the libraries are counted and shown, but do not fail.
+# Mesa runs in software (llvmpipe) and everything is about fifty times slower under valgrind:
+# start-up alone takes a while, and a few seconds give only a few frames.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+seconds=${1:-10}
+case "$seconds" in
+    '' | *[!0-9]*) echo "memcheck: SECONDS must be a whole number" >&2; exit 2 ;;
+esac
+log=$root/build/memcheck.log
+supp=$root/scripts/memcheck.supp
+
+say() { echo "memcheck: $*"; }
+
+bash scripts/deps.sh test || exit 1
+say "building (preset default)"
+cmake --preset default >/dev/null || exit 1
+cmake --build --preset default -j2 --target particles_data >/dev/null || exit 1
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+cleanup() {
+    [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { say "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+cd build/default
+PARTICLES_DIALOGS=stderr valgrind --tool=memcheck --log-file="$log" --num-callers=30 \
+    --fullpath-after="$root/" --suppressions="$supp" --gen-suppressions=all \
+    --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
+    ./particles >"$work/stdout" 2>"$work/stderr" &
+program_pid=$!
+cd "$root"
+alive() { kill -0 "$program_pid" 2>/dev/null; }
+
+say "starting under valgrind (log: $log)"
+window=
+for _ in $(seq 1500); do
+    alive || break
+    window=$(xdotool search --onlyvisible --name '^OpenGL$' 2>/dev/null | head -n1)
+    [ -n "$window" ] && break
+    sleep 0.2
+done
+
+failed=0
+fail() { say "FAILED: $*"; failed=1; }
+
+if [ -z "$window" ]; then
+    alive && fail "no window within 300 s" || fail "the program ended before its window appeared"
+else
+    say "window $window is up; $seconds s of frames"
+    sleep "$seconds"
+    if alive; then
+        say "pressing Escape"
+        xdotool windowfocus --sync "$window" 2>/dev/null
+        xdotool key Escape
+    else
+        fail "the program ended on its own"
+    fi
+fi
+# Frames and the tear-down are slow under valgrind; the leak search at the end takes a while too.
+for _ in $(seq 3000); do
+    alive || break
+    sleep 0.1
+done
+if alive; then
+    fail "the program did not end within 300 s of Escape"
+    kill -9 "$program_pid"
+    status=137
+else
+    wait "$program_pid"
+    status=$?
+fi
+program_pid=
+[ "$status" -eq 0 ] || fail "exit code $status, expected 0"
+if grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" | grep -q .; then
+    fail "the program reported:"
+    sed 's/^/    | /' "$work/stderr"
+fi
+
+# Each report in the log is a block of "==PID== " lines from its title to an empty line. A report
+# is ours when, in its stack or in the stack that allocated the block it names, the innermost
+# frame that is not an allocator, a string routine of valgrind's or a standard-library template
+# is in src/: a library that reads past a buffer we handed it counts as our fault, a library
+# called from our code that trips over its own memory does not.
+awk '
+    { sub(/^==[0-9]+== ?/, "") }
+    /^(Invalid|Conditional|Use of uninit|Syscall param|Mismatched|Source and dest|Argument|.*are definitely lost)/ {
+        kind = $0; ours = 0; inblock = 1; deciding = 1; next
+    }
+    !inblock { next }
+    /^$/ {
+        inblock = 0
+        type = kind ~ /^Invalid (read|write)/ ? "invalid-rw" : "other"
+        print type, ours, kind
+        next
+    }
+    # A new stack begins: where the block was allocated or freed, or the origin of a value.
+    /^ (Address|Block was|Uninitialised value was created)/ { deciding = 1; next }
+    deciding && /^ +(at|by) 0x/ {
+        if ($0 ~ /\(in \/usr\/libexec\/valgrind\/|vg_replace_|: (malloc|calloc|realloc|free|memalign|posix_memalign|operator new|operator delete|std::|__gnu_cxx::)/)
+            next
+        if ($0 ~ /\(src\//) ours = 1
+        deciding = 0
+    }
+' "$log" >"$work/reports"
+
+invalid=$(awk '$1 == "invalid-rw"' "$work/reports" | wc -l)
+ours=$(awk '$2 == 1' "$work/reports" | wc -l)
+other=$(awk '$1 == "other" && $2 == 0' "$work/reports" | wc -l)
+say "$(grep -E 'ERROR SUMMARY' "$log" | tail -n1 | sed 's/^==[0-9]*== //')"
+say "leaks: $(grep -E 'definitely lost:' "$log" | tail -n1 | sed 's/^==[0-9]*== *//')"
+say "unsuppressed invalid reads/writes: $invalid; reports with a frame in src/: $ours;" \
+    "other reports inside the libraries only: $other"
+if [ "$other" -gt 0 ]; then
+    say "library-only reports (not ours, not failing):"
+    awk '$1 == "other" && $2 == 0 { $1 = ""; $2 = ""; print "   " $0 }' "$work/reports" |
+        sort | uniq -c
+fi
+[ "$invalid" -eq 0 ] || fail "$invalid invalid reads or writes (see $log)"
+[ "$ours" -eq 0 ] || fail "$ours reports with a frame in our code (see $log)"
+
+[ "$failed" -eq 0 ] && say "passed"
+exit "$failed"
