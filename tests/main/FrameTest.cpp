@@ -16,6 +16,10 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
+// Virtual-key codes of letter keys are their capitals.
+constexpr int KeyA = 'A';
+constexpr int KeyB = 'B';
+
 // ---------------------------------------------------------------------------------------------
 // Ticks
 
@@ -236,10 +240,10 @@ TEST_F(Frame, TakesOneMessagePerFrame) {
     PostMessageA(WindowHandle, WM_KEYDOWN, 'A', 0);
     PostMessageA(WindowHandle, WM_KEYDOWN, 'B', 0);
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys['A'], 1);
-    EXPECT_EQ(Keys['B'], 0);
+    EXPECT_EQ(Keys[KeyA], 1);
+    EXPECT_EQ(Keys[KeyB], 0);
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys['B'], 1);
+    EXPECT_EQ(Keys[KeyB], 1);
     EXPECT_EQ(Calls.size(), 2 * FullFrame.size());
 }
 

@@ -12,5 +12,7 @@
 #endif
 
 #ifdef PARTICLES_ASAN
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 #endif
