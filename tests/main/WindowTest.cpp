@@ -1,5 +1,6 @@
 // Window and rendering context: creation and its failures, the full-screen switch and its
 // refusal, tear-down and its failures, closing the window, and the window procedure.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,10 @@ const CreationFailure CreationFailures[] = {
      {MakeCurrentFailed, ReleaseDCFailed, UnregisterFailed}},
 };
 
+void PrintTo(const CreationFailure& failure, std::ostream* out) {
+    *out << failure.message;
+}
+
 class FailedCreation : public shelltest::ShellTest,
                        public ::testing::WithParamInterface<CreationFailure> {};
 
@@ -191,6 +196,10 @@ const TearDownFailure TearDownFailures[] = {
     {Api::DestroyWindow, {DestroyWindowFailed, UnregisterFailed}},
     {Api::UnregisterClassA, {UnregisterFailed}},
 };
+
+void PrintTo(const TearDownFailure& failure, std::ostream* out) {
+    *out << failure.messages.front();
+}
 
 class FailedTearDown : public shelltest::ShellTest,
                        public ::testing::WithParamInterface<TearDownFailure> {};
