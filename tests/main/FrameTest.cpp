@@ -177,6 +177,7 @@ class Frame : public shelltest::ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         Fullscreen = false;
+        EnterDataDirectory();
         CreateWindowOk();
         InitScene();
         // Resolve the real entry points, then put recorders in front of them.
@@ -264,7 +265,13 @@ TEST_F(Frame, EscapeEndsTheLoopAfterAFullFrame) {
 // ---------------------------------------------------------------------------------------------
 // A whole run
 
-class Run : public shelltest::ShellTest {};
+class Run : public shelltest::ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        EnterDataDirectory();
+    }
+};
 
 TEST_F(Run, EndsAfterTheFrameThatSeesEscapeWithEverythingTornDown) {
     RandSeed = 0;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "engine/DEngine.h"
@@ -102,6 +104,9 @@ class ShellTest : public ::testing::Test {
 
     // A window that a test leaves behind on purpose (its destruction was made to fail).
     void Leak(HWND window) { leaked_.push_back(window); }
+
+    // The scene reads DATA\Textures relative to the current directory.
+    static void EnterDataDirectory() { ASSERT_EQ(chdir(PARTICLES_DATA_PARENT), 0); }
 
     // Creates the window, expecting success and silence.
     void CreateWindowOk() {
