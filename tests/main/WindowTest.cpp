@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFailureCode, RefusedSwitch,
                                            DISP_CHANGE_RESTART, -3, -4, -5, -6));
 
 struct CreationFailure {
+    const char* step;
     Api api;
     const char* message;
     // What KillGLWindow reports before it when every tear-down step that runs fails.
@@ -90,22 +91,29 @@ struct CreationFailure {
 };
 
 const CreationFailure CreationFailures[] = {
-    {Api::RegisterClassA, "Failed to register the window class!", {}},
-    {Api::CreateWindowExA, "Unable to create window!", {MakeCurrentFailed, UnregisterFailed}},
-    {Api::GetDC, "Unable to get a device context!", {MakeCurrentFailed, UnregisterFailed}},
-    {Api::ChoosePixelFormat,
+    {"RegisterClassA", Api::RegisterClassA, "Failed to register the window class!", {}},
+    {"CreateWindowExA",
+     Api::CreateWindowExA,
+     "Unable to create window!",
+     {MakeCurrentFailed, UnregisterFailed}},
+    {"GetDC", Api::GetDC, "Unable to get a device context!", {MakeCurrentFailed, UnregisterFailed}},
+    {"ChoosePixelFormat",
+     Api::ChoosePixelFormat,
      "Unable to find a suitable pixel format",
      {MakeCurrentFailed, ReleaseDCFailed, UnregisterFailed}},
-    {Api::SetPixelFormat,
+    {"SetPixelFormat",
+     Api::SetPixelFormat,
      "Unable to set the pixel format",
      {MakeCurrentFailed, ReleaseDCFailed, UnregisterFailed}},
-    {Api::wglCreateContext,
+    {"wglCreateContext",
+     Api::wglCreateContext,
      "Unable to create an OpenGL rendering context",
      {MakeCurrentFailed, ReleaseDCFailed, UnregisterFailed}},
 };
 
+// The names of the rows in test listings.
 void PrintTo(const CreationFailure& failure, std::ostream* out) {
-    *out << failure.message;
+    *out << failure.step;
 }
 
 class FailedCreation : public shelltest::ShellTest,
@@ -158,7 +166,7 @@ TEST_P(FailedCreation, InWindowedModeLeavesTheDisplayAlone) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FailedCreation, ::testing::ValuesIn(CreationFailures),
                          [](const ::testing::TestParamInfo<CreationFailure>& info) {
-                             return std::to_string(info.index);
+                             return std::string(info.param.step);
                          });
 
 // ---------------------------------------------------------------------------------------------
@@ -184,21 +192,22 @@ TEST_F(Shutdown, RestoresTheDisplayAndClearsEveryHandleSilently) {
 }
 
 struct TearDownFailure {
+    const char* step;
     Api api;
     Texts messages;
 };
 
 const TearDownFailure TearDownFailures[] = {
-    {Api::wglMakeCurrent, {MakeCurrentFailed}},
-    {Api::wglDeleteContext, {DeleteContextFailed}},
-    {Api::ReleaseDC, {ReleaseDCFailed}},
+    {"wglMakeCurrent", Api::wglMakeCurrent, {MakeCurrentFailed}},
+    {"wglDeleteContext", Api::wglDeleteContext, {DeleteContextFailed}},
+    {"ReleaseDC", Api::ReleaseDC, {ReleaseDCFailed}},
     // A class with a window left cannot be unregistered either.
-    {Api::DestroyWindow, {DestroyWindowFailed, UnregisterFailed}},
-    {Api::UnregisterClassA, {UnregisterFailed}},
+    {"DestroyWindow", Api::DestroyWindow, {DestroyWindowFailed, UnregisterFailed}},
+    {"UnregisterClassA", Api::UnregisterClassA, {UnregisterFailed}},
 };
 
 void PrintTo(const TearDownFailure& failure, std::ostream* out) {
-    *out << failure.messages.front();
+    *out << failure.step;
 }
 
 class FailedTearDown : public shelltest::ShellTest,
@@ -220,7 +229,7 @@ TEST_P(FailedTearDown, ReportsTheStepAndGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FailedTearDown, ::testing::ValuesIn(TearDownFailures),
                          [](const ::testing::TestParamInfo<TearDownFailure>& info) {
-                             return std::to_string(info.index);
+                             return std::string(info.param.step);
                          });
 
 TEST_F(Shutdown, ReportsEveryFailureInOrder) {
