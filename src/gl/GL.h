@@ -65,7 +65,9 @@ int MissingCount();
 } // namespace gl
 
 #define PARTICLES_GL_WRAPPER(ret, name, params, args)                                              \
-    inline ret name params { return gl::Table.name args; }
+    inline ret name params {                                                                       \
+        return gl::Table.name args;                                                                \
+    }
 PARTICLES_GL_FUNCTIONS(PARTICLES_GL_WRAPPER)
 #undef PARTICLES_GL_WRAPPER
 

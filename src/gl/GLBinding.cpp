@@ -92,6 +92,8 @@ void ResetTable() {
     Missing = 0;
 }
 
-int MissingCount() { return Missing; }
+int MissingCount() {
+    return Missing;
+}
 
 } // namespace gl

@@ -23,13 +23,17 @@ static_assert(sizeof(TColor4) == 16 && std::is_standard_layout_v<TColor4>, "TCol
 static_assert(offsetof(TColor4, g) == 4 && offsetof(TColor4, b) == 8 && offsetof(TColor4, a) == 12,
               "TColor4 order");
 
-inline TVector3 MakeVector(float x, float y, float z) { return {x, y, z}; }
+inline TVector3 MakeVector(float x, float y, float z) {
+    return {x, y, z};
+}
 
 inline TVector3 VectorAdd(const TVector3& p, const TVector3& q) {
     return {p.x + q.x, p.y + q.y, p.z + q.z};
 }
 
-inline TVector3 VectorScale(const TVector3& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+inline TVector3 VectorScale(const TVector3& v, float s) {
+    return {v.x * s, v.y * s, v.z * s};
+}
 
 float VectorLength(const TVector3& v);
 
@@ -40,7 +44,9 @@ TVector3 VectorNormalize(const TVector3& v);
 // while their length is below 0.0001, normalised and scaled.
 TVector3 RandomVector(float Length);
 
-inline TColor4 MakeColor(float r, float g, float b, float a) { return {r, g, b, a}; }
+inline TColor4 MakeColor(float r, float g, float b, float a) {
+    return {r, g, b, a};
+}
 
 inline TColor4 ColorAdd(const TColor4& p, const TColor4& q) {
     return {p.r + q.r, p.g + q.g, p.b + q.b, p.a + q.a};

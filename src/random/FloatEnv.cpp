@@ -16,8 +16,8 @@ void SetFloatEnvironment() {
 #if defined(__SSE__) || defined(__x86_64__)
     std::uint32_t csr = 0;
     __asm__ volatile("stmxcsr %0" : "=m"(csr));
-    csr |= 0x1F80u;           // mask every SSE exception
-    csr &= ~0x6000u;          // round to nearest
+    csr |= 0x1F80u;  // mask every SSE exception
+    csr &= ~0x6000u; // round to nearest
     __asm__ volatile("ldmxcsr %0" : : "m"(csr));
 #endif
 #elif defined(_MSC_VER)

@@ -30,7 +30,9 @@ std::int64_t ConvertInCurrentMode(Real x) {
 
 } // namespace
 
-std::int64_t RoundToInt(Real x) { return ConvertInCurrentMode(x); }
+std::int64_t RoundToInt(Real x) {
+    return ConvertInCurrentMode(x);
+}
 
 std::int64_t TruncToInt(Real x) {
     const int previous = std::fegetround();

@@ -8,8 +8,12 @@
 
 namespace {
 std::vector<GLenum> Enabled;
-void GLAPIENTRY RecordEnable(GLenum cap) { Enabled.push_back(cap); }
-GLenum GLAPIENTRY FakeError() { return 0x0502; }
+void GLAPIENTRY RecordEnable(GLenum cap) {
+    Enabled.push_back(cap);
+}
+GLenum GLAPIENTRY FakeError() {
+    return 0x0502;
+}
 } // namespace
 
 TEST(Binding, TestsCanPutRecordersIntoTheTable) {
@@ -49,7 +53,8 @@ TEST(Binding, ResolvesFromTheNamedLibraries) {
     const gl::FunctionTable before = gl::Table;
     // glFinish without a current context is harmless; the call resolves the entry.
     glFinish();
-    EXPECT_NE(reinterpret_cast<void*>(gl::Table.glFinish), reinterpret_cast<void*>(before.glFinish));
+    EXPECT_NE(reinterpret_cast<void*>(gl::Table.glFinish),
+              reinterpret_cast<void*>(before.glFinish));
     EXPECT_EQ(gl::MissingCount(), 0);
     gl::ResetTable();
 }

@@ -29,7 +29,9 @@ TEST(Random, SequenceFromSeedZero) {
 
 namespace {
 // The state whose step leads to `state`: (state - 1) × 134775813⁻¹ mod 2^32.
-std::uint32_t StateBefore(std::uint32_t state) { return (state - 1u) * 3645876429u; }
+std::uint32_t StateBefore(std::uint32_t state) {
+    return (state - 1u) * 3645876429u;
+}
 } // namespace
 
 TEST(Random, StaysBelowOneButRoundsToOneAsFloatFromTheTop128States) {
