@@ -8,6 +8,10 @@
 #                                    goes to build/fuzz/fuzz-*.log, shown when they end)
 #   fuzz/run.sh --merge              minimise fuzz/corpus and fuzz/corpus-work into a fresh
 #                                    directory, then make that the seed corpus fuzz/corpus
+#   fuzz/run.sh --coverage [DIR...]  line, region and branch coverage of the decoder reached by
+#                                    the inputs in DIR... (default fuzz/corpus), replayed under
+#                                    clang's source-based coverage (paths relative to the
+#                                    repository); needs llvm-cov-14
 #
 # Fuzzing reads the seeds in fuzz/corpus and puts new inputs in fuzz/corpus-work (not committed).
 # The final statistics (executions, speed, peak memory) are printed at the end, the coverage
@@ -20,6 +24,7 @@ root=$PWD
 
 mode=time
 seconds=30
+inputs=()
 runs=
 jobs=1
 while [ $# -gt 0 ]; do
@@ -27,12 +32,29 @@ while [ $# -gt 0 ]; do
         --runs) mode=runs; runs=$2; shift 2 ;;
         --jobs) jobs=$2; shift 2 ;;
         --merge) mode=merge; shift ;;
+        --coverage) mode=coverage; shift; inputs=("$@"); set -- ;;
         [0-9]*) seconds=$1; shift ;;
-        *) echo "fuzz/run.sh: usage: run.sh [SECONDS] | --runs N [--jobs J] | --merge" >&2; exit 2 ;;
+        *) echo "fuzz/run.sh: usage: run.sh [SECONDS] | --runs N [--jobs J] | --merge |" \
+               "--coverage [DIR...]" >&2; exit 2 ;;
     esac
 done
 
 cmake --preset fuzz >/dev/null
+if [ "$mode" = coverage ]; then
+    cmake --build --preset fuzz --target fuzz_bmp_coverage -j2
+    [ ${#inputs[@]} -gt 0 ] || inputs=(fuzz/corpus)
+    profile=build/fuzz/coverage
+    rm -rf "$profile"
+    mkdir -p "$profile"
+    LLVM_PROFILE_FILE="$profile/replay.profraw" build/fuzz/fuzz/fuzz_bmp_coverage "${inputs[@]}"
+    llvm-profdata-14 merge "$profile/replay.profraw" -o "$profile/replay.profdata"
+    llvm-cov-14 report build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
+        src/game/BmpDecode.cpp
+    # Lines never reached, if any, with their numbers.
+    llvm-cov-14 show build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
+        src/game/BmpDecode.cpp | grep -E '^ *[0-9]+\| *0\|' || true
+    exit 0
+fi
 cmake --build --preset fuzz --target fuzz_bmp -j2
 fuzzer=$root/build/fuzz/fuzz/fuzz_bmp
 
@@ -57,7 +79,7 @@ case "$mode" in
             -workers="$jobs" "$root/fuzz/corpus-work" "$root/fuzz/corpus") || status=$?
         for log in build/fuzz/fuzz-*.log; do
             echo "== $log"
-            grep -E '^#[0-9]+ +(INITED|DONE)|^stat::|^==[0-9]+==|ERROR|SUMMARY' "$log" || true
+            grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::|^==[0-9]+==|ERROR|SUMMARY' "$log" || true
         done
         exit "$status"
         ;;

@@ -2,13 +2,13 @@
 # Installs the Debian packages that a task needs and that are missing.
 #   scripts/deps.sh build   compiler, CMake, SDL2, OpenGL, GLU, GoogleTest, Google Benchmark
 #   scripts/deps.sh run     build + Xvfb and screenshot tools, for running without a display
-#   scripts/deps.sh test    run + MinGW-w64, Wine, xdotool, clang with libFuzzer
+#   scripts/deps.sh test    run + MinGW-w64, Wine, xdotool, clang with libFuzzer and llvm-cov
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
        libegl1 libgtest-dev libgmock-dev libbenchmark-dev)
 run=("${build[@]}" xvfb xauth x11-apps imagemagick xdotool)
-test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev valgrind clang-format)
+test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format)
 
 case "${1:-build}" in
     build) wanted=("${build[@]}") ;;
