@@ -5,11 +5,14 @@
 #
 #   check-run.sh --program PATH [--wine PREFIX] --screen WxHxD --mode fullscreen|windowed
 #                --end escape|close [--closer PATH] [--run SECONDS]
+#                [--picture CHECKER SIDE]
 #
 # fullscreen: the screen offers the 1024x768 mode, so nothing may be reported;
 # windowed:   it does not, so the switch must be refused with "Unable to switch to fullscreen!"
 #             (natively on stderr, under Wine in a real message box, dismissed with Return), and
 #             the demo must go on in a window.
+# --picture: also take a screenshot just before the end and check it with CHECKER (the scene's
+#             screenshot checker; SIDE is where the flame must be: left or right).
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,6 +24,8 @@ mode=fullscreen
 end=escape
 closer=
 run=3
+checker=
+side=
 while [ $# -gt 0 ]; do
     case "$1" in
         --program) program=$2; shift 2 ;;
@@ -30,6 +35,7 @@ while [ $# -gt 0 ]; do
         --end) end=$2; shift 2 ;;
         --closer) closer=$2; shift 2 ;;
         --run) run=$2; shift 2 ;;
+        --picture) checker=$2 side=$3; shift 3 ;;
         *) echo "check-run: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -48,6 +54,7 @@ fail() { echo "check-run: FAILED: $*"; failed=1; }
 options=(--screen "$screen" --dir "$dir" --run "$run" --end "$end" --stderr "$work/stderr"
          --timeout 120)
 [ -n "$closer" ] && options+=(--closer "$closer")
+[ -n "$checker" ] && options+=(--screenshot "$work/shot.png")
 
 if [ -n "$prefix" ]; then
     command -v wine >/dev/null || { echo "check-run: wine is missing; skipped"; exit 77; }
@@ -106,6 +113,14 @@ else
             fail "the only message should be \"$refused\""
     else
         [ -s "$work/boxes" ] && fail "no message should be shown"
+    fi
+fi
+
+if [ -n "$checker" ]; then
+    if convert "$work/shot.png" -depth 8 "ppm:$work/shot.ppm"; then
+        "$checker" "$work/shot.ppm" "$side" || fail "the picture is not the scene"
+    else
+        fail "no screenshot"
     fi
 fi
 
