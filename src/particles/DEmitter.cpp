@@ -24,12 +24,10 @@ void TEmitter::InitParticle(TParticle& P) {
 
 void TEmitter::Update() {
     TParticleSystem::Update();
-    for (std::int32_t i = 0; i < Count; ++i) {
-        TParticle& p = Particles[i];
-        if (p.Alive != 0) {
-            const Real age = p.Age;
-            const Real life = p.Life;
-            p.Color.a = static_cast<float>(Real(1) - age / life);
-        }
+    TParticle* const end = Particles.get() + Count;
+    for (TParticle* p = NextInUse(Particles.get(), end); p != end; p = NextInUse(p + 1, end)) {
+        const Real age = p->Age;
+        const Real life = p->Life;
+        p->Color.a = static_cast<float>(Real(1) - age / life);
     }
 }

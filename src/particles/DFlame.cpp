@@ -33,24 +33,24 @@ void TFlame::Update() {
     const float dt = LastUpdate - previous;
     const float taper = Taper * dt;
 
-    for (std::int32_t i = 0; i < Count; ++i) {
-        TParticle& p = Particles[i];
-        if (p.Alive == 0) {
-            continue;
-        }
-        TVector3 jitter = RandomVector(Turbulence);
+    // Copies the compiler can keep in registers across the calls in the loop.
+    const TVector3 origin = Origin;
+    const float turbulence = Turbulence;
+    TParticle* const end = Particles.get() + Count;
+    for (TParticle* p = NextInUse(Particles.get(), end); p != end; p = NextInUse(p + 1, end)) {
+        TVector3 jitter = RandomVector(turbulence);
         jitter.z = 1.0f; // the rise is exactly one unit per second
-        TVector3 position = p.Position;
+        TVector3 position = p->Position;
         position = VectorAdd(position, VectorScale(jitter, dt));
         // Pull toward the vertical axis through Origin, harder the higher the particle is.
-        const float k = (position.z - Origin.z) * taper;
-        const float dx = (position.x - Origin.x) * k;
-        const float dy = (position.y - Origin.y) * k;
+        const float k = (position.z - origin.z) * taper;
+        const float dx = (position.x - origin.x) * k;
+        const float dy = (position.y - origin.y) * k;
         position.x = position.x - dx;
         position.y = position.y - dy;
-        p.Position = position;
-        const float age = p.Age;
-        const float life = p.Life;
-        p.Color = Spline.Evaluate(age / life);
+        p->Position = position;
+        const float age = p->Age;
+        const float life = p->Life;
+        p->Color = Spline.Evaluate(age / life);
     }
 }

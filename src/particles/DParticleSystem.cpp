@@ -62,19 +62,16 @@ void TParticleSystem::Update() {
     const float t = Seconds(static_cast<Real>(CurrentTime));
     const float dt = t - LastUpdate;
 
-    for (std::int32_t i = 0; i < Count; ++i) {
-        TParticle& p = Particles[i];
-        if (p.Alive == 0) {
-            continue;
-        }
-        const float age = p.Age + dt;
-        p.Age = age;
-        if (age >= p.Life) {
-            p.Alive = 0;
+    TParticle* const end = Particles.get() + Count;
+    for (TParticle* p = NextInUse(Particles.get(), end); p != end; p = NextInUse(p + 1, end)) {
+        const float age = p->Age + dt;
+        p->Age = age;
+        if (age >= p->Life) {
+            p->Alive = 0;
         } else {
-            const TVector3 velocity = p.Velocity;
-            const TVector3 position = p.Position;
-            p.Position = VectorAdd(position, VectorScale(velocity, dt));
+            const TVector3 velocity = p->Velocity;
+            const TVector3 position = p->Position;
+            p->Position = VectorAdd(position, VectorScale(velocity, dt));
         }
     }
     LastUpdate = t;
@@ -115,12 +112,12 @@ void TParticleSystem::Render() {
     glBegin(GL_POINTS);
     // OpenGL reads colour and position in place: byte pointers into the packed records, never
     // references to their (possibly misaligned) float members.
-    const unsigned char* record = reinterpret_cast<const unsigned char*>(Particles.get());
-    for (std::int32_t i = 0; i < Count; ++i, record += sizeof(TParticle)) {
-        if (Particles[i].Alive != 0) {
-            glColor4fv(reinterpret_cast<const GLfloat*>(record + offsetof(TParticle, Color)));
-            glVertex3fv(reinterpret_cast<const GLfloat*>(record + offsetof(TParticle, Position)));
-        }
+    const TParticle* const begin = Particles.get();
+    const TParticle* const end = begin + Count;
+    for (const TParticle* p = NextInUse(begin, end); p != end; p = NextInUse(p + 1, end)) {
+        const auto* record = reinterpret_cast<const unsigned char*>(p);
+        glColor4fv(reinterpret_cast<const GLfloat*>(record + offsetof(TParticle, Color)));
+        glVertex3fv(reinterpret_cast<const GLfloat*>(record + offsetof(TParticle, Position)));
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnd();

@@ -35,6 +35,24 @@ static_assert(offsetof(TParticle, Age) == 48, "TParticle.Age offset");
 static_assert(offsetof(TParticle, Life) == 52, "TParticle.Life offset");
 static_assert(offsetof(TParticle, Alive) == 56, "TParticle.Alive offset");
 
+// The first slot in use from `p` on, or `end`. Every loop over the slots goes through this: in
+// the scene most slots are free, the ones in use crowd at the front (newborns take the lowest
+// free slots), and a run of free slots is passed four records at a time.
+template <typename Record> inline Record* NextInUse(Record* p, Record* end) {
+    if (p == end || p->Alive != 0) {
+        return p;
+    }
+    for (Record* const stop = p + (end - p) / 4 * 4; p != stop; p += 4) {
+        if ((p[0].Alive | p[1].Alive | p[2].Alive | p[3].Alive) != 0) {
+            break;
+        }
+    }
+    while (p != end && p->Alive == 0) {
+        ++p;
+    }
+    return p;
+}
+
 // The shared part of every particle system. Subclasses supply InitParticle, may extend Update and
 // set PointSize in their constructors.
 class TParticleSystem {

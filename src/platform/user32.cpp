@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 using platform::Api;
 using platform::detail::Fails;
@@ -45,7 +45,18 @@ struct Window {
     HDC dc = nullptr;
 };
 
+// The message queues are vectors with room reserved up front, so that the frame loop's steady
+// trickle of messages allocates nothing (a deque allocates and frees a block every few messages
+// as its contents move along). Queues are short; taking from the front shifts a few records.
+using MessageQueue = std::vector<MSG>;
+constexpr std::size_t QueueRoom = 64;
+
 struct User32State {
+    User32State() {
+        posted.reserve(QueueRoom);
+        input.reserve(QueueRoom);
+    }
+
     bool videoReady = false;
     bool videoFailed = false;
     std::map<std::string, WindowClass> classes; // by lower-case name and instance
@@ -55,8 +66,8 @@ struct User32State {
     UINT_PTR nextWindow = 0x00010010;
     std::map<UINT_PTR, UINT_PTR> dcs; // device context -> window
     UINT_PTR nextDC = 0x01010010;
-    std::deque<MSG> posted; // PostMessageA and TranslateMessage
-    std::deque<MSG> input;  // keyboard messages from SDL
+    MessageQueue posted; // PostMessageA and TranslateMessage
+    MessageQueue input;  // keyboard messages from SDL
     bool quitPending = false;
     int quitCode = 0;
     HWND active = nullptr;
@@ -254,7 +265,7 @@ DWORD Now() {
     return GetTickCount();
 }
 
-void Post(std::deque<MSG>& queue, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void Post(MessageQueue& queue, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     queue.push_back(MSG{window, message, wParam, lParam, Now(), U().mouse});
 }
 
@@ -528,7 +539,7 @@ bool Matches(const MSG& m, HWND window, UINT first, UINT last) {
     return (first == 0 && last == 0) || (m.message >= first && m.message <= last);
 }
 
-bool TakeFrom(std::deque<MSG>& queue, LPMSG out, HWND window, UINT first, UINT last, UINT remove) {
+bool TakeFrom(MessageQueue& queue, LPMSG out, HWND window, UINT first, UINT last, UINT remove) {
     for (auto it = queue.begin(); it != queue.end(); ++it) {
         if (Matches(*it, window, first, last)) {
             *out = *it;
@@ -541,7 +552,7 @@ bool TakeFrom(std::deque<MSG>& queue, LPMSG out, HWND window, UINT first, UINT l
     return false;
 }
 
-void Forget(std::deque<MSG>& queue, HWND window) {
+void Forget(MessageQueue& queue, HWND window) {
     for (auto it = queue.begin(); it != queue.end();) {
         it = it->hwnd == window ? queue.erase(it) : it + 1;
     }
