@@ -42,6 +42,14 @@ for _ in $(seq 150); do
 done
 [ -n "$window" ] || { echo "peak-memory: no window appeared" >&2; kill "$pid" 2>/dev/null; wait "$pid"; exit 1; }
 sleep "$seconds"
+# Where the resident memory lies just before the end: resident kB by mapping, the largest first.
+program=$(pgrep -P "$pid" | head -n1)
+if [ -n "$program" ] && [ -r "/proc/$program/smaps" ]; then
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = (NF >= 6 ? $6 : "[anonymous]") }
+         /^Rss:/ { rss[name] += $2 }
+         END { for (n in rss) if (rss[n] >= 1024) printf "%8d kB  %s\n", rss[n], n }' \
+        "/proc/$program/smaps" | sort -rn >"$work/smaps.txt"
+fi
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key Escape
 for _ in $(seq 300); do
@@ -69,6 +77,10 @@ echo "program:       $dir/particles, $seconds s on Xvfb 1024x768x24, ended with 
 echo "exit status:   $(field 'Exit status')"
 echo "wall time:     $(field 'Elapsed (wall clock) time (h:mm:ss or m:ss)')"
 echo "peak RSS:      $rss kB ($((rss / 1024)) MiB)"
+if [ -s "$work/smaps.txt" ]; then
+    echo "resident just before the end, by mapping (1 MiB or more):"
+    sed 's/^/  /' "$work/smaps.txt"
+fi
 [ -s "$work/stderr.txt" ] && { echo "its stderr:"; sed 's/^/  /' "$work/stderr.txt"; }
 [ "$status" -eq 0 ] || echo "peak-memory: the run ended with status $status" >&2
 exit "$status"
