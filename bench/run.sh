@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the default preset and runs every benchmark binary in build/default/bench, printing
-# their figures: the particle engine alone (particles_bench), then Render, the frame loop and
-# the bare loop in a real OpenGL context (frame_bench, headless through SDL's offscreen driver).
+# their figures: Render, the frame loop and the bare loop in a real OpenGL context (frame_bench,
+# headless through SDL's offscreen driver), and the particle engine alone (particles_bench).
 # Arguments go to every benchmark binary, e.g. --benchmark_repetitions=5. BUILD_DIR picks an
 # existing build directory instead of the preset's.
 # The other measurements: bench/profile.sh (instructions by object file under callgrind) and
@@ -15,7 +15,12 @@ if [ -z "${BUILD_DIR:-}" ]; then
 else
     build=$BUILD_DIR
 fi
-cmake --build "$build" -j2
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! cmake --build "$build" -j2 >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+fi
 
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export PARTICLES_DIALOGS=stderr
