@@ -26,10 +26,15 @@ TVector3 VectorNormalize(const TVector3& v) {
 
 TVector3 RandomVector(float Length) {
     TVector3 v;
+    float length;
     do {
         v.x = static_cast<float>(Random());
         v.y = static_cast<float>(Random());
         v.z = static_cast<float>(Random());
-    } while (VectorLength(v) < Tiny);
-    return VectorScale(VectorNormalize(v), Length);
+        length = VectorLength(v);
+    } while (length < Tiny);
+    // VectorNormalize(v) with the length already at hand: it is above the threshold (no float
+    // equals the decimal 0.0001), so normalising is the scale by its reciprocal.
+    const float reciprocal = static_cast<float>(Real(1) / length);
+    return VectorScale(VectorScale(v, reciprocal), Length);
 }
