@@ -34,24 +34,8 @@ say "building (preset default)"
 cmake --preset default >/dev/null || exit 1
 cmake --build --preset default -j2 --target particles_data >/dev/null || exit 1
 
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-    [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { say "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+. scripts/xsession.sh
+xsession_start || exit 1
 
 cd build/default
 PARTICLES_DIALOGS=stderr valgrind --tool=memcheck --log-file="$log" --num-callers=30 \
@@ -60,16 +44,10 @@ PARTICLES_DIALOGS=stderr valgrind --tool=memcheck --log-file="$log" --num-caller
     ./particles >"$work/stdout" 2>"$work/stderr" &
 program_pid=$!
 cd "$root"
-alive() { kill -0 "$program_pid" 2>/dev/null; }
+alive() { xsession_alive; }
 
 say "starting under valgrind (log: $log)"
-window=
-for _ in $(seq 1500); do
-    alive || break
-    window=$(xdotool search --onlyvisible --name '^OpenGL$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.2
-done
+xsession_window 1500
 
 failed=0
 fail() { say "FAILED: $*"; failed=1; }
@@ -81,26 +59,14 @@ else
     sleep "$seconds"
     if alive; then
         say "pressing Escape"
-        xdotool windowfocus --sync "$window" 2>/dev/null
-        xdotool key Escape
+        xsession_escape
     else
         fail "the program ended on its own"
     fi
 fi
 # Frames and the tear-down are slow under valgrind; the leak search at the end takes a while too.
-for _ in $(seq 3000); do
-    alive || break
-    sleep 0.1
-done
-if alive; then
-    fail "the program did not end within 300 s of Escape"
-    kill -9 "$program_pid"
-    status=137
-else
-    wait "$program_pid"
-    status=$?
-fi
-program_pid=
+xsession_end 3000
+[ "$status" -eq 137 ] && fail "the program did not end within 300 s of Escape"
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
 if grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" | grep -q .; then
     fail "the program reported:"

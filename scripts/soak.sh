@@ -33,41 +33,16 @@ say "building (preset default)"
 cmake --preset default >/dev/null || exit 1
 cmake --build --preset default -j2 --target particles_data >/dev/null || exit 1
 
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-    [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts clients. 1024x768
-# offers the demo's full-screen mode.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { say "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+. scripts/xsession.sh
+xsession_start || exit 1
 
 cd build/default
 PARTICLES_DIALOGS=stderr ./particles >"$work/stdout" 2>"$work/stderr" &
 program_pid=$!
 cd ../..
-alive() { kill -0 "$program_pid" 2>/dev/null; }
+alive() { xsession_alive; }
 
-window=
-for _ in $(seq 300); do
-    alive || break
-    window=$(xdotool search --onlyvisible --name '^OpenGL$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
+if ! xsession_window 300; then
     say "FAILED: no window appeared; the program's stderr:"
     cat "$work/stderr"
     exit 1
@@ -101,21 +76,10 @@ if [ "$died" -eq 1 ]; then
     status=$?
 else
     say "pressing Escape"
-    xdotool windowfocus --sync "$window" 2>/dev/null
-    xdotool key Escape
-    for _ in $(seq 600); do
-        alive || break
-        sleep 0.1
-    done
-    if alive; then
-        fail "the program did not end within 60 s of Escape"
-        status=124
-    else
-        wait "$program_pid"
-        status=$?
-    fi
+    xsession_escape
+    xsession_end 600
+    [ "$status" -eq 137 ] && fail "the program did not end within 60 s of Escape"
 fi
-program_pid=
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
 if grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" | grep -q .; then
     fail "the program reported:"
