@@ -29,12 +29,8 @@ supp=$root/scripts/memcheck.supp
 
 say() { echo "memcheck: $*"; }
 
-bash scripts/deps.sh test || exit 1
-say "building (preset default)"
-cmake --preset default >/dev/null || exit 1
-cmake --build --preset default -j2 --target particles_data >/dev/null || exit 1
-
 . scripts/xsession.sh
+xsession_build test || exit 1
 xsession_start || exit 1
 
 cd build/default

@@ -28,12 +28,8 @@ csv=$PWD/build/soak-rss.csv
 
 say() { echo "soak: $*"; }
 
-bash scripts/deps.sh run || exit 1
-say "building (preset default)"
-cmake --preset default >/dev/null || exit 1
-cmake --build --preset default -j2 --target particles_data >/dev/null || exit 1
-
 . scripts/xsession.sh
+xsession_build run || exit 1
 xsession_start || exit 1
 
 cd build/default

@@ -2,6 +2,8 @@
 # Sourced, not run. The caller defines say() and starts the program itself (in the background,
 # its pid in program_pid) once xsession_start has set DISPLAY.
 #
+#   xsession_build SET      installs the Debian packages of SET (scripts/deps.sh) and builds the
+#                           program with DATA/ next to it in build/default
 #   xsession_start          temporary directory in $work, Xvfb of 1024x768x24 (which offers the
 #                           demo's full-screen mode) on a free display, cleanup at exit
 #   xsession_window TRIES   waits up to TRIES × 0.2 s for the window while the program lives;
@@ -20,6 +22,13 @@ xsession_cleanup() {
     [ -n "$program_pid" ] && kill -9 "$program_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     [ -n "$work" ] && rm -rf "$work"
+}
+
+xsession_build() {
+    bash scripts/deps.sh "$1" || return 1
+    say "building (preset default)"
+    cmake --preset default >/dev/null || return 1
+    cmake --build --preset default -j2 --target particles_data >/dev/null
 }
 
 xsession_start() {
