@@ -21,10 +21,6 @@ using platform::detail::Fails;
 
 namespace {
 
-// The counter ticks at 10 MHz, like the counter of most Windows machines; CLOCK_MONOTONIC keeps
-// nanoseconds, so nothing is invented.
-constexpr LONGLONG CounterFrequency = 10000000;
-
 struct Module {
     void* library;    // from dlopen; null for the program itself
     std::string name; // as asked for, for GetModuleHandleA
@@ -160,34 +156,6 @@ DWORD WINAPI GetLastError() {
 
 void WINAPI SetLastError(DWORD error) {
     LastError = error;
-}
-
-BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
-    if (Fails(Api::QueryPerformanceCounter) || !count) {
-        return FALSE;
-    }
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    count->QuadPart = static_cast<LONGLONG>(now.tv_sec) * CounterFrequency +
-                      now.tv_nsec / (1000000000 / CounterFrequency);
-    return TRUE;
-}
-
-BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
-    if (Fails(Api::QueryPerformanceFrequency) || !frequency) {
-        return FALSE;
-    }
-    frequency->QuadPart = CounterFrequency;
-    return TRUE;
-}
-
-DWORD WINAPI GetTickCount() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    // Milliseconds since the system started, wrapping after 49.7 days like Windows.
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<DWORD>(ms);
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
