@@ -5,13 +5,10 @@
 // from an origin near the system's start; a millisecond tick count that wraps after 49.7 days.
 // Leaves out: nothing the program reads. Free of SDL and of the window layer, so that the
 // simulation core can link it alone.
-#include "platform/Internal.h"
+#include "platform/Win32.h"
 
 #include <cstdint>
 #include <ctime>
-
-using platform::Api;
-using platform::detail::Fails;
 
 namespace {
 
@@ -20,8 +17,10 @@ constexpr LONGLONG CounterFrequency = 10000000;
 
 } // namespace
 
+extern "C" {
+
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
-    if (Fails(Api::QueryPerformanceCounter) || !count) {
+    if (!count) {
         return FALSE;
     }
     timespec now;
@@ -32,7 +31,7 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
 }
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
-    if (Fails(Api::QueryPerformanceFrequency) || !frequency) {
+    if (!frequency) {
         return FALSE;
     }
     frequency->QuadPart = CounterFrequency;
@@ -47,3 +46,5 @@ DWORD WINAPI GetTickCount() {
                     static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     return static_cast<DWORD>(ms);
 }
+
+} // extern "C"

@@ -10,7 +10,7 @@
 #include "random/Random.h"
 
 #ifndef _WIN32
-#include "platform/Seam.h"
+#include "support/ScriptedClock.h"
 #endif
 
 TEST(Random, SequenceFromSeedZero) {
@@ -106,24 +106,16 @@ TEST(FloatEnvironment, DivisionByZeroAndInvalidDoNotTrap) {
     EXPECT_TRUE(std::isinf(1.0f / fzero));
 }
 
-#ifndef _WIN32
 TEST(Randomize, SeedsFromTheCounterOrElseTheTickCount) {
-    platform::ResetSeam();
-    LARGE_INTEGER count;
-    ASSERT_TRUE(QueryPerformanceCounter(&count));
+    scripted::Clock& clock = scripted::TheClock();
+    clock = scripted::Clock();
+    clock.count = 0x123456789ABLL;
+    clock.ticks = 777;
     Randomize();
-    LARGE_INTEGER after;
-    QueryPerformanceCounter(&after);
-    // The low 32 bits of a counter reading taken between the two.
-    const std::uint32_t low = static_cast<std::uint32_t>(count.QuadPart);
-    EXPECT_LE(RandSeed - low, static_cast<std::uint32_t>(after.QuadPart) - low);
+    EXPECT_EQ(RandSeed, 0x456789ABu); // the counter's low 32 bits
 
-    platform::SetFailing(platform::Api::QueryPerformanceCounter);
-    const DWORD before = GetTickCount();
+    clock.counterFails = true;
     Randomize();
-    const DWORD later = GetTickCount();
-    platform::ResetSeam();
-    EXPECT_GE(RandSeed, before);
-    EXPECT_LE(RandSeed, later);
+    EXPECT_EQ(RandSeed, 777u);
+    clock = scripted::Clock();
 }
-#endif

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "gl/GL.h"
-#include "platform/Seam.h"
+#include "support/Win32Seam.h"
 
 // Runs each test in a fresh empty current directory, removed afterwards.
 class InScratchDirectory : public ::testing::Test {
@@ -22,12 +22,12 @@ class InScratchDirectory : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         Directory = pattern;
         std::filesystem::current_path(Directory);
-        platform::ResetSeam();
+        seam::ResetSeam();
         gl::ResetTable();
     }
     void TearDown() override {
         gl::ResetTable();
-        platform::ResetSeam();
+        seam::ResetSeam();
         std::filesystem::current_path(Previous);
         std::filesystem::remove_all(Directory);
     }

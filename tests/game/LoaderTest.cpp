@@ -24,7 +24,7 @@ std::ostream& operator<<(std::ostream& out, const Box& b) {
 
 std::vector<Box> Boxes() {
     std::vector<Box> boxes;
-    for (const auto& m : platform::TakeMessageBoxes()) {
+    for (const auto& m : seam::TakeMessageBoxes()) {
         boxes.push_back({m.text, m.caption, m.type});
     }
     return boxes;
@@ -34,7 +34,7 @@ std::vector<Box> Boxes() {
 std::vector<std::uint8_t> Load(const std::vector<std::uint8_t>& bytes, std::vector<Box>& boxes,
                                std::int32_t& width, std::int32_t& height) {
     InScratchDirectory::WriteFile("DATA/Textures/t.bmp", bytes);
-    platform::TakeMessageBoxes();
+    seam::TakeMessageBoxes();
     auto pixels = LoadBMP("DATA\\Textures\\t.bmp", width, height);
     boxes = Boxes();
     return pixels;
@@ -62,7 +62,7 @@ TEST_F(Loader, LoadsAFileByItsBackslashNameWithoutAMessage) {
 TEST_F(Loader, EachFailureShowsItsMessageUnderBmpUnitAndGivesNoPixels) {
     const int descriptors = OpenDescriptors();
 
-    platform::TakeMessageBoxes();
+    seam::TakeMessageBoxes();
     std::int32_t width = 0, height = 0;
     EXPECT_TRUE(LoadBMP("DATA\\Textures\\none.bmp", width, height).empty());
     EXPECT_EQ(Boxes(), (std::vector<Box>{{"Error opening \"DATA\\Textures\\none.bmp", "BMP Unit",
@@ -115,7 +115,7 @@ TEST_F(Loader, LoadTextureMakesAMipmappedLinearTextureOfThePixels) {
         std::swap(expected[i], expected[i + 2]);
     }
     EXPECT_EQ(record::Uploads[0], expected);
-    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+    EXPECT_TRUE(seam::TakeMessageBoxes().empty());
 }
 
 TEST_F(LoaderDeathTest, AFileThatCannotBeOpenedEndsTheProgramWithCode1) {

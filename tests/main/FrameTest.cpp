@@ -9,7 +9,7 @@
 #include "game/DGame.h"
 #include "random/Random.h"
 
-using platform::Api;
+using seam::Api;
 using shelltest::DrainQueue;
 using shelltest::Messages;
 using Texts = std::vector<std::string>;
@@ -238,8 +238,8 @@ TEST_F(Frame, CarriesTheRemainderOfTheElapsedTime) {
 }
 
 TEST_F(Frame, TakesOneMessagePerFrame) {
-    PostMessageA(WindowHandle, WM_KEYDOWN, 'A', 0);
-    PostMessageA(WindowHandle, WM_KEYDOWN, 'B', 0);
+    userinput::Letter(WindowHandle, 'A');
+    userinput::Letter(WindowHandle, 'B');
     RunFrame(message_, reference_);
     EXPECT_EQ(Keys[KeyA], 1);
     EXPECT_EQ(Keys[KeyB], 0);
@@ -256,7 +256,7 @@ TEST_F(Frame, TheQuitMessageEndsTheLoopAtOnce) {
 }
 
 TEST_F(Frame, EscapeEndsTheLoopAfterAFullFrame) {
-    PostMessageA(WindowHandle, WM_KEYDOWN, VK_ESCAPE, 0);
+    userinput::Escape(WindowHandle);
     RunFrame(message_, reference_);
     EXPECT_FALSE(Running);
     EXPECT_EQ(Calls, FullFrame);
@@ -290,7 +290,7 @@ TEST_F(Run, EndsAfterTheFrameThatSeesEscapeWithEverythingTornDown) {
 
 TEST_F(Run, AFailedWindowEndsTheRunBeforeTheScene) {
     Running = false;
-    platform::SetFailing(Api::ChoosePixelFormat);
+    seam::SetFailing(Api::ChoosePixelFormat);
     program::WinMain();
     EXPECT_EQ(Messages(), Texts{"Error: Unable to find a suitable pixel format"});
     EXPECT_FALSE(Running) << "the loop never started";

@@ -15,14 +15,15 @@
 #include "gl/GL.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
-#include "platform/Seam.h"
+#include "support/UserInput.h"
+#include "support/Win32Seam.h"
 
 namespace shelltest {
 
 // Every message box since the last call as "caption: text"; each must be an error box.
 inline std::vector<std::string> Messages() {
     std::vector<std::string> shown;
-    for (const platform::MessageBoxRecord& box : platform::TakeMessageBoxes()) {
+    for (const seam::MessageBoxRecord& box : seam::TakeMessageBoxes()) {
         EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONERROR)) << box.text;
         shown.push_back(box.caption + ": " + box.text);
     }
@@ -75,17 +76,17 @@ inline void ResetGlobals() {
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::ResetSeam();
+        seam::ResetSeam();
         gl::ResetTable();
         ResetGlobals();
         ResetCursor();
         DrainQueue();
-        platform::SetDisplayChangeResult(DISP_CHANGE_SUCCESSFUL);
+        seam::SetDisplayChangeResult(DISP_CHANGE_SUCCESSFUL);
     }
 
     void TearDown() override {
-        platform::ResetSeam();
-        platform::SetDisplayChangeResult(DISP_CHANGE_SUCCESSFUL);
+        seam::ResetSeam();
+        seam::SetDisplayChangeResult(DISP_CHANGE_SUCCESSFUL);
         if (WindowHandle || DeviceContext || RenderingContext) {
             KillGLWindow();
         }
@@ -95,7 +96,7 @@ class ShellTest : public ::testing::Test {
             }
         }
         UnregisterClassA("OpenGL", GetModuleHandleA(nullptr));
-        platform::ResetSeam();
+        seam::ResetSeam();
         gl::ResetTable();
         ResetGlobals();
         ResetCursor();

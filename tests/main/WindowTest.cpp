@@ -7,7 +7,7 @@
 #include "ShellTestSupport.h"
 #include "random/FloatEnv.h"
 
-using platform::Api;
+using seam::Api;
 using shelltest::CursorCount;
 using shelltest::DrainQueue;
 using shelltest::Messages;
@@ -51,7 +51,7 @@ TEST_F(Creation, KeepsTheFloatingPointControlWord) {
 TEST_F(Creation, WindowedModeAsksForNoDisplaySwitch) {
     Fullscreen = false;
     // A switch would be refused and reported; in windowed mode none is attempted.
-    platform::SetDisplayChangeResult(DISP_CHANGE_FAILED);
+    seam::SetDisplayChangeResult(DISP_CHANGE_FAILED);
     CreateWindowOk();
     EXPECT_FALSE(Fullscreen);
     EXPECT_EQ(CursorCount(), 0);
@@ -64,7 +64,7 @@ TEST_F(Creation, WindowedModeAsksForNoDisplaySwitch) {
 class RefusedSwitch : public shelltest::ShellTest, public ::testing::WithParamInterface<LONG> {};
 
 TEST_P(RefusedSwitch, FallsBackToAWindow) {
-    platform::SetDisplayChangeResult(GetParam());
+    seam::SetDisplayChangeResult(GetParam());
     ASSERT_TRUE(CreateGLWindow());
     EXPECT_EQ(Messages(), Texts{"Error: Unable to switch to fullscreen!"});
     EXPECT_FALSE(Fullscreen);
@@ -80,7 +80,7 @@ TEST_P(RefusedSwitch, FallsBackToAWindow) {
 
 INSTANTIATE_TEST_SUITE_P(EveryFailureCode, RefusedSwitch,
                          ::testing::Values(DISP_CHANGE_FAILED, DISP_CHANGE_BADMODE,
-                                           DISP_CHANGE_RESTART, -3, -4, -5, -6));
+                                           1 /* a restart is needed */, -3, -4, -5, -6));
 
 struct CreationFailure {
     const char* step;
@@ -120,7 +120,7 @@ class FailedCreation : public shelltest::ShellTest,
                        public ::testing::WithParamInterface<CreationFailure> {};
 
 TEST_P(FailedCreation, ReportsTheFailureAloneAndLeavesNothingBehind) {
-    platform::SetFailing(GetParam().api);
+    seam::SetFailing(GetParam().api);
     EXPECT_FALSE(CreateGLWindow());
     // The tear-down of what was built succeeds and says nothing; in particular the context that
     // was never created is not reported as undeletable.
@@ -133,18 +133,18 @@ TEST_P(FailedCreation, ReportsTheFailureAloneAndLeavesNothingBehind) {
     // Our own tear-down posts no quit message: one would close the message box unread.
     EXPECT_EQ(DrainQueue(), std::vector<WPARAM>{});
     // The class is gone: it can be registered again.
-    platform::SetFailing(GetParam().api, false);
+    seam::SetFailing(GetParam().api, false);
     EXPECT_TRUE(CreateGLWindow());
 }
 
 TEST_P(FailedCreation, TearsDownFirstThenReports) {
     // Every tear-down step that runs fails (except the window's destruction, which the test
     // cannot undo afterwards), so the reports show which steps ran and in which order.
-    platform::SetFailing(GetParam().api);
-    platform::SetFailing(Api::wglMakeCurrent);
-    platform::SetFailing(Api::wglDeleteContext);
-    platform::SetFailing(Api::ReleaseDC);
-    platform::SetFailing(Api::UnregisterClassA);
+    seam::SetFailing(GetParam().api);
+    seam::SetFailing(Api::wglMakeCurrent);
+    seam::SetFailing(Api::wglDeleteContext);
+    seam::SetFailing(Api::ReleaseDC);
+    seam::SetFailing(Api::UnregisterClassA);
     EXPECT_FALSE(CreateGLWindow());
     Texts expected = GetParam().tearDown;
     expected.push_back(std::string("Error: ") + GetParam().message);
@@ -157,7 +157,7 @@ TEST_P(FailedCreation, TearsDownFirstThenReports) {
 
 TEST_P(FailedCreation, InWindowedModeLeavesTheDisplayAlone) {
     Fullscreen = false;
-    platform::SetFailing(GetParam().api);
+    seam::SetFailing(GetParam().api);
     EXPECT_FALSE(CreateGLWindow());
     EXPECT_EQ(Messages(), Texts{std::string("Error: ") + GetParam().message});
     EXPECT_FALSE(Fullscreen);
@@ -217,7 +217,7 @@ TEST_P(FailedTearDown, ReportsTheStepAndGoesOn) {
     CreateWindowOk();
     const HWND window = WindowHandle;
     Leak(window);
-    platform::SetFailing(GetParam().api);
+    seam::SetFailing(GetParam().api);
     KillGLWindow();
     EXPECT_EQ(Messages(), GetParam().messages);
     EXPECT_EQ(WindowHandle, nullptr);
@@ -237,7 +237,7 @@ TEST_F(Shutdown, ReportsEveryFailureInOrder) {
     Leak(WindowHandle);
     for (Api api : {Api::wglMakeCurrent, Api::wglDeleteContext, Api::ReleaseDC, Api::DestroyWindow,
                     Api::UnregisterClassA}) {
-        platform::SetFailing(api);
+        seam::SetFailing(api);
     }
     KillGLWindow();
     EXPECT_EQ(Messages(), (Texts{MakeCurrentFailed, DeleteContextFailed, ReleaseDCFailed,
@@ -253,7 +253,7 @@ TEST_F(Closing, TheCloseBoxPostsOneQuitAndTheTearDownStaysSilent) {
     CreateWindowOk();
     const HWND window = WindowHandle;
     // What the close box sends; the default procedure destroys the window.
-    SendMessageA(window, WM_CLOSE, 0, 0);
+    WndProc(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(DrainQueue(), std::vector<WPARAM>{0});
 
@@ -324,9 +324,10 @@ TEST_F(WindowProcedure, SystemKeysAndOtherMessagesTakeTheDefaultPath) {
         UINT message;
         WPARAM wParam;
     };
+    const UINT WmChar = 0x0102, WmSize = 0x0005;
     for (Message m : {Message{WM_SYSKEYDOWN, VK_MENU}, Message{WM_SYSKEYDOWN, VK_F10},
                       Message{WM_SYSKEYDOWN, 'X'}, Message{WM_SYSKEYUP, 'X'},
-                      Message{WM_SYSKEYUP, VK_F10}, Message{WM_CHAR, 'a'}, Message{WM_SIZE, 0}}) {
+                      Message{WM_SYSKEYUP, VK_F10}, Message{WmChar, 'a'}, Message{WmSize, 0}}) {
         EXPECT_EQ(WndProc(WindowHandle, m.message, m.wParam, 0),
                   DefWindowProcA(WindowHandle, m.message, m.wParam, 0));
     }
@@ -340,7 +341,7 @@ TEST_F(WindowProcedure, DestroyPostsExactlyOneQuitWithExitCodeZero) {
 }
 
 TEST_F(WindowProcedure, KeyMessagesArriveThroughTheQueue) {
-    PostMessageA(WindowHandle, WM_KEYDOWN, VK_ESCAPE, 0);
+    userinput::Escape(WindowHandle);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);

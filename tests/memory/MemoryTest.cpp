@@ -15,6 +15,7 @@
 #include "main/DMain.h"
 #include "main/DWindow.h"
 #include "random/Random.h"
+#include "support/UserInput.h"
 
 // ---------------------------------------------------------------------------------------------
 // Counting. Every operator new of the process lands here (the executable's definitions replace
@@ -183,30 +184,19 @@ TEST_F(RunningProgram, QuietFramesAllocateNothing) {
     EXPECT_GT(Flame->Count, 0);
 }
 
-// Keys pressed and released all the time, through both of the Win32 layer's queues: window
-// messages the program's side posts (PostMessageA, and the characters TranslateMessage makes of
-// key presses) and keyboard events that SDL reports. They come in pairs (a press and its release
-// at once), so that messages wait in the queues and the queues' contents keep moving; one is
-// taken per frame, and fewer arrive, so the queues stay short.
+// Keys pressed and released all the time, as SDL reports them. They come in pairs (a press and
+// its release at once), so that messages wait in the Win32 layer's queue and its contents keep
+// moving; one is taken per frame, and fewer arrive, so the queue stays short.
 TEST_F(RunningProgram, KeyboardTrafficAllocatesNothing) {
-    SDL_Event key = {};
-    key.key.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-    key.key.keysym.scancode = SDL_SCANCODE_B;
-    key.key.keysym.sym = SDLK_b;
-    const auto pushKey = [&](bool down) {
-        key.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        key.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        SDL_PushEvent(&key);
-    };
     bool sawA = false;
     bool sawB = false;
     const auto frame = [&](int n) {
         if (n % 8 == 0) {
-            PostMessageA(WindowHandle, WM_KEYDOWN, 'A', 0x001E0001);
-            PostMessageA(WindowHandle, WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001u));
+            userinput::Letter(WindowHandle, 'A');
+            userinput::Letter(WindowHandle, 'A', false);
         } else if (n % 8 == 4) {
-            pushKey(true);
-            pushKey(false);
+            userinput::Letter(WindowHandle, 'B');
+            userinput::Letter(WindowHandle, 'B', false);
         }
         Frame();
         sawA = sawA || Keys['A'] == 1;

@@ -1,6 +1,7 @@
-// Shared set-up of the Win32 layer tests: a recording window procedure, a fixture that leaves no
-// window, class, context, queued message or display change behind, and the OpenGL entry points
-// looked up the way a program does (LoadLibraryA + GetProcAddress, then wglGetProcAddress).
+// Shared set-up of the Win32 layer tests: a recording window procedure, the WGL and OpenGL entry
+// points found the way a program finds them (in the module loaded for "OpenGL32.dll", then
+// through wglGetProcAddress), and a fixture that leaves no window, class, context, queued message
+// or display change behind.
 #pragma once
 
 #include <string>
@@ -9,29 +10,20 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/Internal.h"
-#include "platform/Seam.h"
+#include "platform/Layer.h"
 #include "platform/Win32.h"
+#include "support/UserInput.h"
 
 namespace platformtest {
 
-struct Message {
-    HWND hwnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    bool isWindow; // IsWindow(hwnd) while the procedure ran
-};
-
-// What the recording procedure does besides recording.
 struct ProcedureBehaviour {
     LRESULT ncCreateResult = TRUE;
     LRESULT createResult = 0;
     bool quitOnDestroy = false;
 };
 
-inline std::vector<Message>& Received() {
-    static std::vector<Message> received;
+inline std::vector<UINT>& Received() {
+    static std::vector<UINT> received;
     return received;
 }
 
@@ -40,8 +32,9 @@ inline ProcedureBehaviour& Behaviour() {
     return behaviour;
 }
 
+// Records every message; keys go to Keys() as the program's procedure would keep them.
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Received().push_back(Message{hwnd, message, wParam, lParam, IsWindow(hwnd) != FALSE});
+    Received().push_back(message);
     switch (message) {
     case WM_NCCREATE:
         return Behaviour().ncCreateResult;
@@ -59,12 +52,9 @@ inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LP
 
 // The message numbers received since the last call; the list is emptied.
 inline std::vector<UINT> TakeReceived() {
-    std::vector<UINT> numbers;
-    for (const Message& m : Received()) {
-        numbers.push_back(m.message);
-    }
-    Received().clear();
-    return numbers;
+    std::vector<UINT> taken;
+    taken.swap(Received());
+    return taken;
 }
 
 inline std::vector<MSG> DrainQueue() {
@@ -92,10 +82,50 @@ inline PIXELFORMATDESCRIPTOR ProgramRequest() {
     return pfd;
 }
 
+template <typename F> F Find(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// The WGL calls as "OpenGL32.dll" exports them.
+struct Wgl {
+    HMODULE module = LoadLibraryA("OpenGL32.dll");
+    HGLRC(WINAPI* createContext)(HDC) = Find<decltype(createContext)>(module, "wglCreateContext");
+    BOOL(WINAPI* makeCurrent)(HDC, HGLRC) = Find<decltype(makeCurrent)>(module, "wglMakeCurrent");
+    BOOL(WINAPI* deleteContext)(HGLRC) = Find<decltype(deleteContext)>(module, "wglDeleteContext");
+    PROC(WINAPI* getProcAddress)
+    (LPCSTR) = Find<decltype(getProcAddress)>(module, "wglGetProcAddress");
+};
+
+// OpenGL as a program reaches it: from the module, then from the driver.
+struct GLEntryPoints {
+    template <typename F> static F Get(const Wgl& wgl, const char* name) {
+        F f = Find<F>(wgl.module, name);
+        return f ? f : reinterpret_cast<F>(reinterpret_cast<void (*)()>(wgl.getProcAddress(name)));
+    }
+    explicit GLEntryPoints(const Wgl& wgl)
+        : clearColor(Get<decltype(clearColor)>(wgl, "glClearColor")),
+          clear(Get<decltype(clear)>(wgl, "glClear")),
+          readPixels(Get<decltype(readPixels)>(wgl, "glReadPixels")),
+          getIntegerv(Get<decltype(getIntegerv)>(wgl, "glGetIntegerv")) {}
+
+    void (*clearColor)(float, float, float, float);
+    void (*clear)(unsigned);
+    void (*readPixels)(int, int, int, int, unsigned, unsigned, void*);
+    void (*getIntegerv)(unsigned, int*);
+
+    // Clears the whole buffer to the colour and reads one pixel back, RGBA.
+    std::vector<int> ClearAndRead(float r, float g, float b) const {
+        clearColor(r, g, b, 1.0f);
+        clear(0x4000);
+        unsigned char pixel[4] = {7, 7, 7, 7};
+        readPixels(2, 2, 1, 1, 0x1908, 0x1401, pixel);
+        return {pixel[0], pixel[1], pixel[2], pixel[3]};
+    }
+};
+
 class PlatformTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::ResetSeam();
         Behaviour() = ProcedureBehaviour();
         WNDCLASSA wc{};
         wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -104,18 +134,15 @@ class PlatformTest : public ::testing::Test {
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = ClassName;
         ASSERT_NE(RegisterClassA(&wc), 0);
+        ASSERT_NE(wgl.createContext, nullptr);
         DrainQueue();
         Received().clear();
     }
 
     void TearDown() override {
-        platform::ResetSeam();
-        if (HGLRC current = platform::wglGetCurrentContext()) {
-            platform::wglMakeCurrent(nullptr, nullptr);
-            (void)current;
-        }
+        wgl.makeCurrent(nullptr, nullptr);
         for (HGLRC context : contexts_) {
-            platform::wglDeleteContext(context);
+            wgl.deleteContext(context);
         }
         for (HWND window : windows_) {
             if (IsWindow(window)) {
@@ -126,7 +153,6 @@ class PlatformTest : public ::testing::Test {
         ChangeDisplaySettingsA(nullptr, 0);
         DrainQueue();
         Received().clear();
-        platform::ResetSeam();
     }
 
     HWND Create(DWORD style = WindowedStyle, int width = 320, int height = 240) {
@@ -138,71 +164,28 @@ class PlatformTest : public ::testing::Test {
         return window;
     }
 
-    // A window with the given pixel format and a current context on it.
-    HDC CreateWithContext(HWND* window, HGLRC* context, int format = 0) {
+    // A window with the pixel format set and a current context on it.
+    HDC CreateWithContext(HWND* window, HGLRC* context) {
         *window = Create();
         HDC dc = GetDC(*window);
         const PIXELFORMATDESCRIPTOR pfd = ProgramRequest();
-        if (format == 0) {
-            format = ChoosePixelFormat(dc, &pfd);
-        }
-        EXPECT_TRUE(SetPixelFormat(dc, format, &pfd));
-        *context = platform::wglCreateContext(dc);
+        EXPECT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd));
+        *context = wgl.createContext(dc);
         EXPECT_NE(*context, nullptr);
         if (*context) {
             contexts_.push_back(*context);
-            EXPECT_TRUE(platform::wglMakeCurrent(dc, *context));
+            EXPECT_TRUE(wgl.makeCurrent(dc, *context));
         }
         return dc;
     }
 
-    static SDL_Window* Sdl(HWND window) { return platform::detail::SdlWindowOf(window); }
+    static SDL_Window* Sdl(HWND window) { return platform::SdlWindowOf(window); }
+
+    Wgl wgl;
 
   private:
     std::vector<HWND> windows_;
     std::vector<HGLRC> contexts_;
 };
-
-// OpenGL as a program reaches it: from the module loaded for "OpenGL32.dll", then from the
-// driver for what the module does not export.
-struct GLEntryPoints {
-    using ClearColor = void (*)(float, float, float, float);
-    using Clear = void (*)(unsigned);
-    using ReadPixels = void (*)(int, int, int, int, unsigned, unsigned, void*);
-    using Finish = void (*)();
-    using GetIntegerv = void (*)(unsigned, int*);
-    using GetError = unsigned (*)();
-
-    ClearColor clearColor = nullptr;
-    Clear clear = nullptr;
-    ReadPixels readPixels = nullptr;
-    Finish finish = nullptr;
-    GetIntegerv getIntegerv = nullptr;
-    GetError getError = nullptr;
-
-    template <typename F> static F Find(HMODULE gl, const char* name) {
-        FARPROC p = GetProcAddress(gl, name);
-        if (!p) {
-            p = platform::wglGetProcAddress(name);
-        }
-        return reinterpret_cast<F>(reinterpret_cast<void (*)()>(p));
-    }
-
-    explicit GLEntryPoints(HMODULE gl)
-        : clearColor(Find<ClearColor>(gl, "glClearColor")), clear(Find<Clear>(gl, "glClear")),
-          readPixels(Find<ReadPixels>(gl, "glReadPixels")), finish(Find<Finish>(gl, "glFinish")),
-          getIntegerv(Find<GetIntegerv>(gl, "glGetIntegerv")),
-          getError(Find<GetError>(gl, "glGetError")) {}
-
-    bool Complete() const {
-        return clearColor && clear && readPixels && finish && getIntegerv && getError;
-    }
-};
-
-constexpr unsigned GL_COLOR_BUFFER_BIT_ = 0x4000;
-constexpr unsigned GL_RGBA_ = 0x1908;
-constexpr unsigned GL_UNSIGNED_BYTE_ = 0x1401;
-constexpr unsigned GL_DEPTH_BITS_ = 0x0D56;
-constexpr unsigned GL_STENCIL_BITS_ = 0x0D57;
 
 } // namespace platformtest

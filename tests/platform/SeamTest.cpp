@@ -1,16 +1,17 @@
-// The test seam: each call a test can make fail fails alone and works again afterwards, and
-// message boxes are logged in order and written to stderr.
+// The failure seam: each call a test can make fail fails alone and works again afterwards; message
+// boxes are logged in order and written to stderr, or shown as dialogs.
 #include <cstdlib>
 #include <cstring>
 
 #include "PlatformTestSupport.h"
+#include "support/Win32Seam.h"
 
 namespace {
 
-using platform::Api;
 using platformtest::ClassName;
 using platformtest::PlatformTest;
 using platformtest::ProgramRequest;
+using seam::Api;
 
 using Seam = PlatformTest;
 
@@ -20,43 +21,43 @@ TEST_F(Seam, CreationStepsFailOneByOne) {
     wc.lpfnWndProc = &platformtest::RecordingProc;
     wc.hInstance = instance;
     wc.lpszClassName = "SeamClass";
-    platform::SetFailing(Api::RegisterClassA);
+    seam::SetFailing(Api::RegisterClassA);
     EXPECT_EQ(RegisterClassA(&wc), 0);
-    platform::SetFailing(Api::RegisterClassA, false);
+    seam::SetFailing(Api::RegisterClassA, false);
     ASSERT_NE(RegisterClassA(&wc), 0);
     EXPECT_TRUE(UnregisterClassA("SeamClass", instance));
 
-    platform::SetFailing(Api::CreateWindowExA);
+    seam::SetFailing(Api::CreateWindowExA);
     EXPECT_EQ(Create(), nullptr);
     EXPECT_EQ(platformtest::TakeReceived(), std::vector<UINT>{}); // nothing was sent
-    platform::ResetSeam();
+    seam::ResetSeam();
     HWND window = Create();
     ASSERT_NE(window, nullptr);
 
-    platform::SetFailing(Api::GetDC);
+    seam::SetFailing(Api::GetDC);
     EXPECT_EQ(GetDC(window), nullptr);
-    platform::ResetSeam();
+    seam::ResetSeam();
     HDC dc = GetDC(window);
     ASSERT_NE(dc, nullptr);
 
     const PIXELFORMATDESCRIPTOR request = ProgramRequest();
-    platform::SetFailing(Api::ChoosePixelFormat);
+    seam::SetFailing(Api::ChoosePixelFormat);
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    platform::ResetSeam();
+    seam::ResetSeam();
     const int format = ChoosePixelFormat(dc, &request);
     ASSERT_GT(format, 0);
 
-    platform::SetFailing(Api::SetPixelFormat);
+    seam::SetFailing(Api::SetPixelFormat);
     EXPECT_FALSE(SetPixelFormat(dc, format, &request));
-    platform::ResetSeam();
+    seam::ResetSeam();
     ASSERT_TRUE(SetPixelFormat(dc, format, &request)); // the failed call did not count
 
-    platform::SetFailing(Api::wglCreateContext);
-    EXPECT_EQ(platform::wglCreateContext(dc), nullptr);
-    platform::ResetSeam();
-    HGLRC context = platform::wglCreateContext(dc);
+    seam::SetFailing(Api::wglCreateContext);
+    EXPECT_EQ(wgl.createContext(dc), nullptr);
+    seam::ResetSeam();
+    HGLRC context = wgl.createContext(dc);
     ASSERT_NE(context, nullptr);
-    EXPECT_TRUE(platform::wglDeleteContext(context));
+    EXPECT_TRUE(wgl.deleteContext(context));
 }
 
 TEST_F(Seam, TearDownStepsFailAndChangeNothing) {
@@ -64,22 +65,22 @@ TEST_F(Seam, TearDownStepsFailAndChangeNothing) {
     HGLRC context;
     HDC dc = CreateWithContext(&window, &context);
 
-    platform::SetFailing(Api::wglMakeCurrent);
-    EXPECT_FALSE(platform::wglMakeCurrent(dc, nullptr));
-    EXPECT_EQ(platform::wglGetCurrentContext(), context);
-    platform::SetFailing(Api::wglDeleteContext);
-    EXPECT_FALSE(platform::wglDeleteContext(context));
-    platform::SetFailing(Api::ReleaseDC);
+    seam::SetFailing(Api::wglMakeCurrent);
+    EXPECT_FALSE(wgl.makeCurrent(dc, nullptr));
+    EXPECT_TRUE(SwapBuffers(dc)) << "still current";
+    seam::SetFailing(Api::wglDeleteContext);
+    EXPECT_FALSE(wgl.deleteContext(context));
+    seam::SetFailing(Api::ReleaseDC);
     EXPECT_EQ(ReleaseDC(window, dc), 0);
-    platform::SetFailing(Api::DestroyWindow);
+    seam::SetFailing(Api::DestroyWindow);
     EXPECT_FALSE(DestroyWindow(window));
     EXPECT_TRUE(IsWindow(window));
-    platform::SetFailing(Api::UnregisterClassA);
+    seam::SetFailing(Api::UnregisterClassA);
     EXPECT_FALSE(UnregisterClassA(ClassName, GetModuleHandleA(nullptr)));
 
-    platform::ResetSeam();
-    EXPECT_TRUE(platform::wglMakeCurrent(dc, nullptr));
-    EXPECT_TRUE(platform::wglDeleteContext(context));
+    seam::ResetSeam();
+    EXPECT_TRUE(wgl.makeCurrent(dc, nullptr));
+    EXPECT_TRUE(wgl.deleteContext(context));
     EXPECT_EQ(ReleaseDC(window, dc), 1);
     EXPECT_TRUE(DestroyWindow(window));
     EXPECT_TRUE(UnregisterClassA(ClassName, GetModuleHandleA(nullptr)));
@@ -89,50 +90,58 @@ TEST_F(Seam, OtherCallsFailToo) {
     HWND window;
     HGLRC context;
     HDC dc = CreateWithContext(&window, &context);
-    platform::SetFailing(Api::ShowWindow);
+    seam::SetFailing(Api::ShowWindow);
     EXPECT_FALSE(ShowWindow(window, SW_SHOW));
     EXPECT_TRUE(SDL_GetWindowFlags(Sdl(window)) & SDL_WINDOW_HIDDEN);
-    platform::SetFailing(Api::SwapBuffers);
+    seam::SetFailing(Api::SwapBuffers);
     EXPECT_FALSE(SwapBuffers(dc));
-    platform::SetFailing(Api::DescribePixelFormat);
-    PIXELFORMATDESCRIPTOR pfd;
-    EXPECT_EQ(DescribePixelFormat(dc, 1, sizeof pfd, &pfd), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_GEN_FAILURE));
-    platform::ResetSeam();
+    seam::SetFailing(Api::QueryPerformanceCounter);
+    seam::SetFailing(Api::QueryPerformanceFrequency);
+    LARGE_INTEGER value;
+    EXPECT_FALSE(QueryPerformanceCounter(&value));
+    EXPECT_FALSE(QueryPerformanceFrequency(&value));
+    seam::SetFailing(Api::CreateFileA);
+    EXPECT_EQ(CreateFileA("/proc/self/status", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    seam::SetFailing(Api::LoadLibraryA);
+    EXPECT_EQ(LoadLibraryA("OpenGL32.dll"), nullptr);
+    seam::ResetSeam();
     EXPECT_TRUE(SwapBuffers(dc));
+    EXPECT_TRUE(QueryPerformanceCounter(&value));
+    EXPECT_NE(LoadLibraryA("OpenGL32.dll"), nullptr);
 }
 
 TEST(MessageBoxes, LoggedInOrderAndWrittenToStderr) {
-    platform::ResetSeam();
+    seam::ResetSeam();
     testing::internal::CaptureStderr();
     EXPECT_EQ(MessageBoxA(nullptr, "Не могу удалить окно", "Ошибка", MB_ICONERROR), IDOK);
     EXPECT_EQ(MessageBoxA(nullptr, "Unable to create window!", "Error", MB_OK | MB_ICONERROR),
               IDOK);
-    EXPECT_EQ(MessageBoxA(nullptr, "Continue?", nullptr, MB_OKCANCEL), IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "Continue?", nullptr, MB_OK), IDOK);
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_EQ(written, "Ошибка: Не могу удалить окно\n"
                        "Error: Unable to create window!\n"
                        "Error: Continue?\n");
-    const std::vector<platform::MessageBoxRecord> boxes = platform::TakeMessageBoxes();
+    const std::vector<seam::MessageBoxRecord> boxes = seam::TakeMessageBoxes();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].caption, "Ошибка");
     EXPECT_EQ(boxes[0].text, "Не могу удалить окно");
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(boxes[1].caption, "Error");
     EXPECT_EQ(boxes[1].text, "Unable to create window!");
-    EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_OK));
     // Taking empties the log; resetting does too.
-    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+    EXPECT_TRUE(seam::TakeMessageBoxes().empty());
     MessageBoxA(nullptr, "x", "y", MB_OK);
-    platform::ResetSeam();
-    EXPECT_TRUE(platform::TakeMessageBoxes().empty());
+    seam::ResetSeam();
+    EXPECT_TRUE(seam::TakeMessageBoxes().empty());
 }
 
 } // namespace
 
 // Without the stderr setting the box is a real dialog. Where none can be shown (no display
 // server), it answers at once; on an X server it waits for the user, here xdotool pressing
-// Escape, which answers Cancel where the stderr-only path would have answered OK.
+// Escape.
 class RealDialogs : public ::testing::Test {
   protected:
     void SetUp() override { unsetenv("PARTICLES_DIALOGS"); }
@@ -145,8 +154,7 @@ TEST_F(RealDialogs, AnswerAtOnceWhereNoDialogCanBeShown) {
         {
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
-            std::exit(MessageBoxA(nullptr, "Nowhere to show", "Headless", MB_OKCANCEL) == IDOK ? 0
-                                                                                               : 1);
+            std::exit(MessageBoxA(nullptr, "Nowhere to show", "Headless", MB_OK) == IDOK ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "Headless: Nowhere to show");
 }
@@ -165,6 +173,5 @@ TEST_F(RealDialogs, WaitForTheUserOnAnXServer) {
                           " if [ -n \"$w\" ]; then xdotool windowfocus --sync $w key Escape;"
                           " break; fi; sleep 0.1; done) >/dev/null 2>&1 &"),
               0);
-    EXPECT_EQ(MessageBoxA(nullptr, "Press Escape", "PlatformDialog", MB_OKCANCEL | MB_ICONERROR),
-              IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "Press Escape", "PlatformDialog", MB_ICONERROR), IDOK);
 }

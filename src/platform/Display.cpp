@@ -1,0 +1,118 @@
+// Display modes, on SDL2.
+//
+// Implements ChangeDisplaySettingsA.
+// Reproduces: only a mode the display offers exactly (width, height and bits per pixel, counting
+// the padding byte of 32-bit pixels as Windows does) is accepted, DISP_CHANGE_BADMODE otherwise;
+// fields left out of dmFields keep the current mode's values; a null record puts the desktop's
+// mode back; a temporary (CDS_FULLSCREEN) change is undone when the process ends, however it
+// ends through exit or ExitProcess.
+// Leaves out: refresh rates, CDS_TEST and the other flags (every change is temporary), other
+// displays than the first, and the registry. SDL changes the mode only for a full-screen window,
+// so the switch takes effect when the pop-up window made for it is shown.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Layer.h"
+
+namespace {
+
+struct DisplayState {
+    bool switched = false;
+    SDL_DisplayMode mode{};
+    SDL_Window* covering = nullptr;
+    bool exitHookInstalled = false;
+};
+
+DisplayState& D() {
+    static DisplayState state;
+    return state;
+}
+
+int WindowsBitsPerPixel(Uint32 format) {
+    return SDL_BYTESPERPIXEL(format) * 8;
+}
+
+void RestoreAtExit() {
+    platform::RestoreDisplayMode();
+}
+
+} // namespace
+
+namespace platform {
+
+bool CoverDisplay(SDL_Window* window) {
+    DisplayState& d = D();
+    if (!d.switched) {
+        return false;
+    }
+    SDL_SetWindowDisplayMode(window, &d.mode);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    d.covering = window;
+    return true;
+}
+
+void UncoverDisplay(SDL_Window* window) {
+    // SDL puts the desktop's mode back when a full-screen window goes.
+    if (D().covering == window) {
+        D().covering = nullptr;
+    }
+}
+
+SDL_Window* CoveringWindow() {
+    return D().covering;
+}
+
+void RestoreDisplayMode() {
+    DisplayState& d = D();
+    if (!d.switched) {
+        return;
+    }
+    d.switched = false;
+    if (d.covering) {
+        SDL_SetWindowFullscreen(d.covering, 0);
+        d.covering = nullptr;
+    }
+}
+
+} // namespace platform
+
+extern "C" LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) {
+    if (!mode) {
+        platform::RestoreDisplayMode();
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    SDL_DisplayMode wanted;
+    if (!platform::StartVideo() || SDL_GetDesktopDisplayMode(0, &wanted) != 0) {
+        return DISP_CHANGE_FAILED;
+    }
+    int bits = WindowsBitsPerPixel(wanted.format);
+    if (mode->dmFields & DM_PELSWIDTH) {
+        wanted.w = static_cast<int>(mode->dmPelsWidth);
+    }
+    if (mode->dmFields & DM_PELSHEIGHT) {
+        wanted.h = static_cast<int>(mode->dmPelsHeight);
+    }
+    if (mode->dmFields & DM_BITSPERPEL) {
+        bits = static_cast<int>(mode->dmBitsPerPel);
+    }
+    // The desktop's own mode is offered too, listed or not (some drivers list none).
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = -1; i < count; ++i) {
+        SDL_DisplayMode m;
+        const int got = i < 0 ? SDL_GetDesktopDisplayMode(0, &m) : SDL_GetDisplayMode(0, i, &m);
+        if (got == 0 && m.w == wanted.w && m.h == wanted.h &&
+            WindowsBitsPerPixel(m.format) == bits) {
+            DisplayState& d = D();
+            d.mode = m;
+            d.switched = true;
+            if (!d.exitHookInstalled) {
+                d.exitHookInstalled = true;
+                std::atexit(&RestoreAtExit);
+            }
+            return DISP_CHANGE_SUCCESSFUL;
+        }
+    }
+    return DISP_CHANGE_BADMODE;
+}
