@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace bmp {
 namespace {
@@ -83,7 +84,9 @@ std::size_t MemorySource::Read(std::uint8_t* out, std::size_t count) {
     return n;
 }
 
-Result Decode(ByteSource& in) {
+namespace {
+
+Result DecodeImage(ByteSource& in) {
     std::uint8_t header[HeadersSize] = {};
     // Two reads, as the file holds two headers; only the info header's fields matter.
     std::size_t got = in.Read(header, FileHeaderSize);
@@ -147,6 +150,17 @@ Result Decode(ByteSource& in) {
     }
     SwapRedBlue(r.Pixels.data(), static_cast<std::int32_t>(pixelCount));
     return r;
+}
+
+} // namespace
+
+Result Decode(ByteSource& in) {
+    // The buffers grow only as bytes arrive, but a large enough image still outgrows memory.
+    try {
+        return DecodeImage(in);
+    } catch (const std::bad_alloc&) {
+        return Fail(Failure::Memory);
+    }
 }
 
 Result Decode(const std::uint8_t* data, std::size_t size) {

@@ -44,6 +44,7 @@ enum class Failure {
     Palette,    // the data ends inside the colour table
     BitmapData, // the data ends inside the pixel data
     Rejected,   // the headers describe an image the loader does not take; see Reason
+    Memory,     // a buffer for the image could not be allocated
 };
 
 struct Result {

@@ -68,6 +68,10 @@ std::vector<std::uint8_t> LoadBMP(const char* FileName, std::int32_t& Width, std
     case bmp::Failure::BitmapData:
         ShowMessage("Error reading bitmap data", LoaderCaption, MB_OK);
         break;
+    case bmp::Failure::Memory:
+        ShowMessage((std::string("Not enough memory for \"") + FileName + "\"").c_str(),
+                    LoaderCaption, MB_OK);
+        break;
     case bmp::Failure::Rejected:
         ShowMessage(
             (std::string("Unsupported bitmap \"") + FileName + "\": " + image.Reason + ".").c_str(),

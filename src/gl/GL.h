@@ -52,8 +52,9 @@ extern FunctionTable Table;
 
 // Names the libraries to resolve from ("OpenGL32.dll" and "GLU32.dll"; elsewhere the platform
 // layer maps them to the system's libraries) and loads them. False if either cannot be loaded;
-// the binding then goes on with whatever it has.
+// FailedLibrary() then names it. GLU's functions are taken from the GLU library only.
 bool InitBinding(const char* glLibrary, const char* gluLibrary);
+const char* FailedLibrary();
 
 // Puts every entry back to its resolver and forgets which entry points were reported missing.
 // The libraries stay loaded.

@@ -15,6 +15,7 @@ const bool FloatEnvironmentReady = (SetFloatEnvironment(), true);
 
 HMODULE GLLibrary = nullptr;
 HMODULE GLULibrary = nullptr;
+const char* Failed = nullptr; // the library InitBinding could not load
 int Missing = 0;
 
 // What a missing entry point is replaced by: does nothing and returns zero.
@@ -32,15 +33,16 @@ bool IsAddress(PROC p) {
 using AnyFunction = void (*)();
 
 AnyFunction Lookup(const char* name) {
-    FARPROC p = nullptr;
+    // GLU's functions come from the GLU library only: a driver's lookup may hand out a stub for
+    // any name that starts with "gl".
+    if (std::strncmp(name, "glu", 3) == 0) {
+        return GLULibrary ? reinterpret_cast<AnyFunction>(GetProcAddress(GLULibrary, name))
+                          : nullptr;
+    }
     if (GLLibrary) {
-        p = GetProcAddress(GLLibrary, name);
-    }
-    if (!p && GLULibrary) {
-        p = GetProcAddress(GLULibrary, name);
-    }
-    if (p) {
-        return reinterpret_cast<AnyFunction>(p);
+        if (FARPROC p = GetProcAddress(GLLibrary, name)) {
+            return reinterpret_cast<AnyFunction>(p);
+        }
     }
     // Extensions are only known to the driver, through its own lookup.
     if (std::strcmp(name, "wglGetProcAddress") != 0) {
@@ -78,13 +80,14 @@ const FunctionTable Resolvers = {PARTICLES_GL_FUNCTIONS(PARTICLES_GL_INITIAL)};
 FunctionTable Table = Resolvers;
 
 bool InitBinding(const char* glLibrary, const char* gluLibrary) {
-    if (!GLLibrary) {
-        GLLibrary = LoadLibraryA(glLibrary);
-    }
-    if (!GLULibrary) {
-        GLULibrary = LoadLibraryA(gluLibrary);
-    }
-    return GLLibrary && GLULibrary && FloatEnvironmentReady;
+    GLLibrary = LoadLibraryA(glLibrary);
+    GLULibrary = LoadLibraryA(gluLibrary);
+    Failed = !GLLibrary ? glLibrary : !GLULibrary ? gluLibrary : nullptr;
+    return !Failed && FloatEnvironmentReady;
+}
+
+const char* FailedLibrary() {
+    return Failed;
 }
 
 void ResetTable() {

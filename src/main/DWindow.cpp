@@ -4,6 +4,7 @@
 
 #include <cfenv>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 1)
 #define PARTICLES_HAS_SSE 1
@@ -88,7 +89,11 @@ bool FailCreation(const char* text) {
 } // namespace
 
 bool CreateGLWindow() {
-    gl::InitBinding("OpenGL32.dll", "GLU32.dll");
+    // Without either library nothing can be drawn: a failed start-up, where nothing is built yet.
+    if (!gl::InitBinding("OpenGL32.dll", "GLU32.dll")) {
+        ShowCreateError((std::string("Unable to load ") + gl::FailedLibrary()).c_str());
+        return false;
+    }
     const HINSTANCE instance = GetModuleHandleA(nullptr);
 
     WNDCLASSA windowClass;

@@ -4,8 +4,8 @@
 // Reproduces: only a mode the display offers exactly (width, height and bits per pixel, counting
 // the padding byte of 32-bit pixels as Windows does) is accepted, DISP_CHANGE_BADMODE otherwise;
 // fields left out of dmFields keep the current mode's values; a null record puts the desktop's
-// mode back; a temporary (CDS_FULLSCREEN) change is undone when the process ends, however it
-// ends through exit or ExitProcess.
+// mode back; a temporary (CDS_FULLSCREEN) change is undone when the process ends, through exit,
+// ExitProcess, a signal or a lost connection to the X server (see Process.cpp and X11.cpp).
 // Leaves out: refresh rates, CDS_TEST and the other flags (every change is temporary), other
 // displays than the first, and the registry. SDL changes the mode only for a full-screen window,
 // so the switch takes effect when the pop-up window made for it is shown.
@@ -107,6 +107,8 @@ extern "C" LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD /*flags*/) {
             DisplayState& d = D();
             d.mode = m;
             d.switched = true;
+            platform::RememberX11Modes();
+            platform::GuardDisplayMode();
             if (!d.exitHookInstalled) {
                 d.exitHookInstalled = true;
                 std::atexit(&RestoreAtExit);

@@ -31,6 +31,27 @@ SDL_Window* CoveringWindow();
 // Display.cpp: puts the desktop's mode back if it was switched; safe at any time.
 void RestoreDisplayMode();
 
+// Process.cpp: whether SIGINT, SIGTERM or SIGHUP asked the program to quit since the last call.
+bool TakeQuitSignal();
+// Process.cpp: from now on, every signal that ends the process restores the display mode first.
+void GuardDisplayMode();
+
+// X11.cpp, with SDL's x11 driver only: X errors no longer end the process, and a lost connection
+// ends it at once with the display mode put back.
+void WatchX11();
+// X11.cpp: the display modes as they are now, for RestoreDisplayModeLastResort.
+void RememberX11Modes();
+// X11.cpp: looks at an SDL event for an X window destroyed by another client.
+void NoteX11Event(const void* sdlEvent);
+// X11.cpp: whether the X window behind `window` went away behind the program's back.
+bool LostOnX11(SDL_Window* window);
+// X11.cpp: puts the remembered modes back over a connection of the layer's own, for the ends
+// where SDL can no longer do it (a signal, a lost connection). Safe at any time.
+void RestoreDisplayModeLastResort();
+
+// Windows.cpp: windows whose X window went away are destroyed as DestroyWindow would.
+void DestroyLostWindows();
+
 // Contexts.cpp: sets SDL's OpenGL attributes to the one pixel format; windows are made with it.
 void PreparePixelFormat();
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.

@@ -7,7 +7,8 @@
 // auto-repeat as repeated WM_KEYDOWN, and WM_SYSKEYDOWN/WM_SYSKEYUP for keys held with Alt (not
 // AltGr), for Alt itself and for F10; the close box as a posted WM_CLOSE, whose default handling
 // destroys the window; Alt+F4 closing the window as a user expects; the quit message after every
-// queued message; messages of a destroyed window dropped with it.
+// queued message; messages of a destroyed window dropped with it. Besides: SIGINT, SIGTERM and
+// SIGHUP post the quit message.
 // Leaves out: message filters (every call takes the next message of the thread), PM_NOREMOVE,
 // sent messages from other threads, scan codes and extended-key bits in lParam (it holds the
 // repeat count, the Alt bit and the previous-state and transition bits), keys without a virtual-
@@ -114,6 +115,7 @@ void Pump() {
     SDL_PumpEvents();
     SDL_Event e;
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        platform::NoteX11Event(&e);
         if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
             QueueKey(e.key);
         } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -122,6 +124,7 @@ void Pump() {
             }
         }
     }
+    platform::DestroyLostWindows();
 }
 
 } // namespace
@@ -147,6 +150,9 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND /*window*/, UINT /*filterMin*/, UINT /*
                          UINT remove) {
     if (!msg) {
         return FALSE;
+    }
+    if (platform::TakeQuitSignal()) {
+        PostQuitMessage(0); // the program ends as when its window closes
     }
     Pump();
     MessagesState& m = M();

@@ -11,7 +11,8 @@
 //   Modules.cpp     libraries loaded by their Windows names
 //   Files.cpp       reading files by Windows names
 //   Clock.cpp       the performance counter and the tick count
-//   Process.cpp     the end of the process
+//   Process.cpp     the end of the process, signals and standard descriptors
+//   X11.cpp         the X server's failures
 // Each file's header lists the calls it implements and the Windows behaviours it reproduces and
 // leaves out.
 //

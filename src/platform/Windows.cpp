@@ -8,7 +8,8 @@
 // is gone and IsWindow tells; one device context per window (CS_OWNDC); the outer size of a
 // window with a caption includes a standard 96-dpi frame, so its client area is smaller; a pop-up
 // window made while the display mode is switched covers the display; class names that ignore
-// case; the cursor's display counter.
+// case; the cursor's display counter; a window destroyed by another X client ends as if
+// DestroyWindow had been called.
 // Leaves out: child windows, class atoms and per-module classes, WS_VISIBLE at creation, the
 // creation record (lParam is 0), activation and focus messages, WM_SIZE and WM_MOVE, and every
 // show command but SW_HIDE (all others show).
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/Layer.h"
 
@@ -120,6 +122,8 @@ void Destroy(HWND window, bool sendDestroy) {
 
 namespace platform {
 
+// Only a driver that shows windows on the user's screen: the offscreen and dummy drivers only when
+// SDL_VIDEODRIVER names them.
 bool StartVideo() {
     WindowsState& s = W();
     if (s.videoTried) {
@@ -135,6 +139,16 @@ bool StartVideo() {
         std::fprintf(stderr, "Win32 layer: no display: %s\n", SDL_GetError());
         return false;
     }
+    // SDL falls back to drivers that show nothing on any screen; only a user who names one
+    // gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!std::getenv("SDL_VIDEODRIVER") && driver &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "Win32 layer: no display can be reached\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    platform::WatchX11();
     // SDL unloads the OpenGL library (ending the driver and its contexts) whenever its last
     // OpenGL window goes; one reference for the life of the process lets contexts outlive their
     // windows, as on Windows.
@@ -167,6 +181,20 @@ HWND WindowOfSdlId(unsigned id) {
         }
     }
     return nullptr;
+}
+
+void DestroyLostWindows() {
+    std::vector<HWND> lost;
+    for (auto& entry : W().windows) {
+        if (!entry.second.destroying && LostOnX11(entry.second.sdl)) {
+            lost.push_back(reinterpret_cast<HWND>(entry.first));
+        }
+    }
+    for (HWND window : lost) {
+        if (Find(window) && !Find(window)->destroying) {
+            Destroy(window, true);
+        }
+    }
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

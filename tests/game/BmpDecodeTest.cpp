@@ -1,6 +1,7 @@
 // The BMP decoder: what it accepts, where it stops, what it rejects, and what it never reads.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -228,4 +229,22 @@ TEST(SwapRedBlue, ExchangesTheOuterBytesOfExactlyCountPixels) {
     std::vector<std::uint8_t> bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     SwapRedBlue(bytes.data(), 2);
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{3, 2, 1, 6, 5, 4, 7, 8, 9}));
+}
+
+// An image too large for the memory left: the allocation fails once the headers are read.
+TEST(BmpDecode, MemoryThatRunsOutIsAFailureNotAnException) {
+    class ExhaustedSource : public RecordingSource {
+      public:
+        using RecordingSource::RecordingSource;
+        std::size_t Read(std::uint8_t* out, std::size_t count) override {
+            if (Position >= bmp::HeadersSize) {
+                throw std::bad_alloc();
+            }
+            return RecordingSource::Read(out, count);
+        }
+    };
+    ExhaustedSource source(BmpBuilder::Plain(4, 2).Bytes());
+    const bmp::Result r = bmp::Decode(source);
+    EXPECT_EQ(r.Error, bmp::Failure::Memory);
+    EXPECT_TRUE(r.Pixels.empty());
 }

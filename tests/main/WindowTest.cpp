@@ -91,6 +91,7 @@ struct CreationFailure {
 };
 
 const CreationFailure CreationFailures[] = {
+    {"LoadLibraryA", Api::LoadLibraryA, "Unable to load OpenGL32.dll", {}},
     {"RegisterClassA", Api::RegisterClassA, "Failed to register the window class!", {}},
     {"CreateWindowExA",
      Api::CreateWindowExA,

@@ -1,0 +1,192 @@
+// The X server's failures, under SDL's x11 driver.
+//
+// Reproduces what a Windows program can count on and an X client cannot: a window that another
+// client destroys ends as a closed window does (DestroyWindow's messages, then the program's own
+// end); a request the server refuses (a window that is gone, a context or drawable the driver
+// will not make) is a failed call, never the end of the process through Xlib's default handler;
+// a lost connection ends the process at once with exit code 0, a message, and the display mode
+// put back over a connection of the layer's own, as Windows puts it back for any process that
+// ends. The same connection restores the mode when a signal ends the process.
+// Leaves out: other video drivers (Wayland restores modes by itself), and restoring on a server
+// that has gone away.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/Layer.h"
+
+namespace {
+
+struct Crtc {
+    RRCrtc id;
+    RRMode mode;
+    int x, y;
+    Rotation rotation;
+    std::vector<RROutput> outputs;
+};
+
+struct X11State {
+    bool watching = false;
+    std::vector<unsigned long> lost; // X windows gone behind the program's back
+    Display* own = nullptr;          // the layer's connection, for restoring modes
+    int width = 0, height = 0, widthMm = 0, heightMm = 0;
+    std::vector<Crtc> crtcs; // as they were before the switch
+    volatile std::sig_atomic_t restoring = 0;
+};
+
+X11State& X() {
+    static X11State state;
+    return state;
+}
+
+unsigned long XWindowOf(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return 0;
+    }
+    return info.info.x11.window;
+}
+
+void NoteLost(unsigned long window) {
+    for (unsigned long w : X().lost) {
+        if (w == window) {
+            return;
+        }
+    }
+    X().lost.push_back(window);
+}
+
+int OnError(Display* display, XErrorEvent* error) {
+    char text[160] = "";
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "Win32 layer: the X server refused a request (%s); carrying on\n", text);
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) {
+        NoteLost(error->resourceid);
+    }
+    return 0;
+}
+
+int OnConnectionLost(Display*) {
+    std::fprintf(stderr, "Win32 layer: the connection to the X server was lost; ending\n");
+    platform::RestoreDisplayModeLastResort();
+    std::fflush(nullptr);
+    _exit(0); // Xlib ends the process if this returns; nothing more can be drawn
+}
+
+int IgnoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+int OwnConnectionLost(Display*) {
+    _exit(0); // the server is gone: nothing left to restore
+}
+
+} // namespace
+
+namespace platform {
+
+void WatchX11() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (X().watching || !driver || std::strcmp(driver, "x11") != 0) {
+        return;
+    }
+    X().watching = true;
+    // Replaces SDL's own handler, which restores modes from inside the handler and deadlocks.
+    XSetErrorHandler(&OnError);
+    XSetIOErrorHandler(&OnConnectionLost);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+void RememberX11Modes() {
+    X11State& x = X();
+    if (!x.watching) {
+        return;
+    }
+    if (!x.own) {
+        x.own = XOpenDisplay(nullptr);
+        if (!x.own) {
+            return;
+        }
+    }
+    Display* d = x.own;
+    const Window root = DefaultRootWindow(d);
+    x.width = DisplayWidth(d, DefaultScreen(d));
+    x.height = DisplayHeight(d, DefaultScreen(d));
+    x.widthMm = DisplayWidthMM(d, DefaultScreen(d));
+    x.heightMm = DisplayHeightMM(d, DefaultScreen(d));
+    x.crtcs.clear();
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
+    if (!resources) {
+        return;
+    }
+    for (int i = 0; i < resources->ncrtc; ++i) {
+        XRRCrtcInfo* info = XRRGetCrtcInfo(d, resources, resources->crtcs[i]);
+        if (info && info->mode != None) {
+            x.crtcs.push_back(
+                Crtc{resources->crtcs[i], info->mode, info->x, info->y, info->rotation,
+                     std::vector<RROutput>(info->outputs, info->outputs + info->noutput)});
+        }
+        if (info) {
+            XRRFreeCrtcInfo(info);
+        }
+    }
+    XRRFreeScreenResources(resources);
+}
+
+void NoteX11Event(const void* sdlEvent) {
+    const auto* e = static_cast<const SDL_Event*>(sdlEvent);
+    if (e->type == SDL_SYSWMEVENT && e->syswm.msg->subsystem == SDL_SYSWM_X11 &&
+        e->syswm.msg->msg.x11.event.type == DestroyNotify) {
+        NoteLost(e->syswm.msg->msg.x11.event.xdestroywindow.window);
+    }
+}
+
+bool LostOnX11(SDL_Window* window) {
+    if (X().lost.empty()) {
+        return false;
+    }
+    const unsigned long id = XWindowOf(window);
+    for (unsigned long w : X().lost) {
+        if (w == id && id != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RestoreDisplayModeLastResort() {
+    X11State& x = X();
+    if (!x.own || x.crtcs.empty() || x.restoring) {
+        return;
+    }
+    x.restoring = 1;
+    Display* d = x.own;
+    XSetErrorHandler(&IgnoreErrors);
+    XSetIOErrorHandler(&OwnConnectionLost);
+    const Window root = DefaultRootWindow(d);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
+    if (resources) {
+        // The screen first, if it was shrunk with the mode: the old mode has to fit in it.
+        if (DisplayWidth(d, DefaultScreen(d)) != x.width ||
+            DisplayHeight(d, DefaultScreen(d)) != x.height) {
+            XRRSetScreenSize(d, root, x.width, x.height, x.widthMm, x.heightMm);
+        }
+        for (Crtc& c : x.crtcs) {
+            XRRSetCrtcConfig(d, resources, c.id, CurrentTime, c.x, c.y, c.mode, c.rotation,
+                             c.outputs.data(), static_cast<int>(c.outputs.size()));
+        }
+        XRRFreeScreenResources(resources);
+    }
+    XSync(d, False);
+    x.restoring = 0;
+}
+
+} // namespace platform
