@@ -65,9 +65,15 @@ void NoteLost(unsigned long window) {
 }
 
 int OnError(Display* display, XErrorEvent* error) {
-    char text[160] = "";
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "Win32 layer: the X server refused a request (%s); carrying on\n", text);
+    // Once: a window that is gone draws a refusal every frame until the program has seen it go.
+    static bool told = false;
+    if (!told) {
+        told = true;
+        char text[160] = "";
+        XGetErrorText(display, error->error_code, text, sizeof text);
+        std::fprintf(stderr, "Win32 layer: the X server refused a request (%s); carrying on\n",
+                     text);
+    }
     if (error->error_code == BadWindow || error->error_code == BadDrawable) {
         NoteLost(error->resourceid);
     }
@@ -174,11 +180,9 @@ void RestoreDisplayModeLastResort() {
     const Window root = DefaultRootWindow(d);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
     if (resources) {
-        // The screen first, if it was shrunk with the mode: the old mode has to fit in it.
-        if (DisplayWidth(d, DefaultScreen(d)) != x.width ||
-            DisplayHeight(d, DefaultScreen(d)) != x.height) {
-            XRRSetScreenSize(d, root, x.width, x.height, x.widthMm, x.heightMm);
-        }
+        // The screen first, in case it was shrunk with the mode: the old mode has to fit in it.
+        // (The connection's idea of the screen size dates from its start, so it is not asked.)
+        XRRSetScreenSize(d, root, x.width, x.height, x.widthMm, x.heightMm);
         for (Crtc& c : x.crtcs) {
             XRRSetCrtcConfig(d, resources, c.id, CurrentTime, c.x, c.y, c.mode, c.rotation,
                              c.outputs.data(), static_cast<int>(c.outputs.size()));
