@@ -35,6 +35,20 @@ MessagesState& M() {
     return state;
 }
 
+// The keys with a virtual-key code here besides letters, digits and F1 to F12.
+const struct {
+    SDL_Scancode scancode;
+    BYTE vk;
+} OtherKeys[] = {
+    {SDL_SCANCODE_ESCAPE, VK_ESCAPE}, {SDL_SCANCODE_RETURN, VK_RETURN},
+    {SDL_SCANCODE_SPACE, VK_SPACE},   {SDL_SCANCODE_TAB, VK_TAB},
+    {SDL_SCANCODE_LEFT, VK_LEFT},     {SDL_SCANCODE_UP, VK_UP},
+    {SDL_SCANCODE_RIGHT, VK_RIGHT},   {SDL_SCANCODE_DOWN, VK_DOWN},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT},  {SDL_SCANCODE_RSHIFT, VK_SHIFT},
+    {SDL_SCANCODE_LCTRL, VK_CONTROL}, {SDL_SCANCODE_RCTRL, VK_CONTROL},
+    {SDL_SCANCODE_LALT, VK_MENU},     {SDL_SCANCODE_RALT, VK_MENU},
+};
+
 BYTE VirtualKey(const SDL_Keysym& key) {
     if (key.sym >= SDLK_a && key.sym <= SDLK_z) {
         return static_cast<BYTE>('A' + (key.sym - SDLK_a));
@@ -45,38 +59,12 @@ BYTE VirtualKey(const SDL_Keysym& key) {
     if (key.scancode >= SDL_SCANCODE_F1 && key.scancode <= SDL_SCANCODE_F12) {
         return static_cast<BYTE>(VK_F1 + (key.scancode - SDL_SCANCODE_F1));
     }
-    switch (key.scancode) {
-    case SDL_SCANCODE_ESCAPE:
-        return VK_ESCAPE;
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER:
-        return VK_RETURN;
-    case SDL_SCANCODE_SPACE:
-        return VK_SPACE;
-    case SDL_SCANCODE_TAB:
-        return VK_TAB;
-    case SDL_SCANCODE_BACKSPACE:
-        return VK_BACK;
-    case SDL_SCANCODE_LEFT:
-        return VK_LEFT;
-    case SDL_SCANCODE_UP:
-        return VK_UP;
-    case SDL_SCANCODE_RIGHT:
-        return VK_RIGHT;
-    case SDL_SCANCODE_DOWN:
-        return VK_DOWN;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT:
-        return VK_SHIFT;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL:
-        return VK_CONTROL;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT:
-        return VK_MENU;
-    default:
-        return 0;
+    for (const auto& k : OtherKeys) {
+        if (k.scancode == key.scancode) {
+            return k.vk;
+        }
     }
+    return 0;
 }
 
 constexpr LPARAM AltBit = LPARAM(1) << 29;

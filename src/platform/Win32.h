@@ -214,7 +214,6 @@ static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "PIXELFORMATDESCRIPTOR is 40 
 #define PM_REMOVE 0x0001
 
 // Virtual-key codes; letters and digits are their upper-case ASCII codes.
-#define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_SHIFT 0x10

@@ -2,17 +2,16 @@
 //
 // Implements RegisterClassA, UnregisterClassA, CreateWindowExA, DestroyWindow, IsWindow,
 // ShowWindow, SetForegroundWindow, SetFocus, GetDC, ReleaseDC, LoadCursorA and ShowCursor.
-// Reproduces: window procedures called inside CreateWindowExA (WM_NCCREATE, WM_CREATE; a refusal
-// ends the window), ShowWindow (WM_SHOWWINDOW) and DestroyWindow (WM_DESTROY, WM_NCDESTROY);
-// windows hidden until shown; handles never reused, so that DestroyWindow fails on a window that
-// is gone and IsWindow tells; one device context per window (CS_OWNDC); the outer size of a
-// window with a caption includes a standard 96-dpi frame, so its client area is smaller; a pop-up
-// window made while the display mode is switched covers the display; class names that ignore
-// case; the cursor's display counter; a window destroyed by another X client ends as if
-// DestroyWindow had been called.
-// Leaves out: child windows, class atoms and per-module classes, WS_VISIBLE at creation, the
-// creation record (lParam is 0), activation and focus messages, WM_SIZE and WM_MOVE, and every
-// show command but SW_HIDE (all others show).
+// Reproduces: window procedures called inside CreateWindowExA (WM_NCCREATE, WM_CREATE), ShowWindow
+// (WM_SHOWWINDOW) and DestroyWindow (WM_DESTROY, WM_NCDESTROY); windows hidden until shown; handles
+// never reused, so that DestroyWindow fails on a window that is gone and IsWindow tells; one device
+// context per window (CS_OWNDC); the outer size of a window with a caption includes a standard
+// 96-dpi frame, so its client area is smaller; a pop-up window made while the display mode is
+// switched covers the display; class names that ignore case; the cursor's display counter; a window
+// destroyed by another X client ends as if DestroyWindow had been called. Leaves out: child
+// windows, class atoms and per-module classes, WS_VISIBLE at creation, the creation record (lParam
+// is 0), refusing creation from the procedure, activation and focus messages, WM_SIZE and WM_MOVE,
+// and every show command but SW_HIDE (all others show).
 #include <SDL.h>
 
 #include <algorithm>
@@ -91,16 +90,14 @@ Frame FrameOf(DWORD style) {
     return Frame{side, side + 23};
 }
 
-void Destroy(HWND window, bool sendDestroy) {
+void Destroy(HWND window) {
     Window* w = Find(window);
     w->destroying = true;
     if (w->visible) {
         w->visible = false;
         SDL_HideWindow(w->sdl);
     }
-    if (sendDestroy) {
-        platform::Send(window, WM_DESTROY, 0, 0);
-    }
+    platform::Send(window, WM_DESTROY, 0, 0);
     platform::Send(window, WM_NCDESTROY, 0, 0);
 
     w = Find(window);
@@ -192,7 +189,7 @@ void DestroyLostWindows() {
     }
     for (HWND window : lost) {
         if (Find(window) && !Find(window)->destroying) {
-            Destroy(window, true);
+            Destroy(window);
         }
     }
 }
@@ -265,19 +262,9 @@ HWND WINAPI CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowNa
         Window{c->second.proc, c->first, sdl, reinterpret_cast<HDC>(id | DCTag), false, false};
     ++c->second.windows;
 
-    // A procedure that refuses WM_NCCREATE gets no WM_DESTROY; one that refuses WM_CREATE does.
-    if (!platform::Send(window, WM_NCCREATE, 0, 0)) {
-        if (Find(window) && !Find(window)->destroying) {
-            Destroy(window, false);
-        }
-        return nullptr;
-    }
-    if (Find(window) && platform::Send(window, WM_CREATE, 0, 0) == -1) {
-        if (Find(window) && !Find(window)->destroying) {
-            Destroy(window, true);
-        }
-        return nullptr;
-    }
+    // The procedure's answers are not read: nothing here refuses a window.
+    platform::Send(window, WM_NCCREATE, 0, 0);
+    platform::Send(window, WM_CREATE, 0, 0);
     return Find(window) ? window : nullptr; // its procedure may have destroyed it
 }
 
@@ -286,7 +273,7 @@ BOOL WINAPI DestroyWindow(HWND window) {
     if (!w || w->destroying) {
         return FALSE;
     }
-    Destroy(window, true);
+    Destroy(window);
     return TRUE;
 }
 

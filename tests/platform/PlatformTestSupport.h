@@ -17,8 +17,6 @@
 namespace platformtest {
 
 struct ProcedureBehaviour {
-    LRESULT ncCreateResult = TRUE;
-    LRESULT createResult = 0;
     bool quitOnDestroy = false;
 };
 
@@ -32,22 +30,13 @@ inline ProcedureBehaviour& Behaviour() {
     return behaviour;
 }
 
-// Records every message; keys go to Keys() as the program's procedure would keep them.
+// Records every message and leaves it to the default procedure.
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Received().push_back(message);
-    switch (message) {
-    case WM_NCCREATE:
-        return Behaviour().ncCreateResult;
-    case WM_CREATE:
-        return Behaviour().createResult;
-    case WM_DESTROY:
-        if (Behaviour().quitOnDestroy) {
-            PostQuitMessage(0);
-        }
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_DESTROY && Behaviour().quitOnDestroy) {
+        PostQuitMessage(0);
     }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 // The message numbers received since the last call; the list is emptied.

@@ -56,18 +56,6 @@ TEST_F(Lifecycle, ProcedureRunsInsideCreateShowAndDestroy) {
     EXPECT_NE(next, window);
 }
 
-TEST_F(Lifecycle, RefusedCreationReturnsNullAndEndsTheWindow) {
-    Behaviour().ncCreateResult = FALSE;
-    EXPECT_EQ(Create(), nullptr);
-    EXPECT_EQ(TakeReceived(), (Numbers{WM_NCCREATE, WM_NCDESTROY}));
-    Behaviour() = platformtest::ProcedureBehaviour();
-    Behaviour().createResult = -1;
-    EXPECT_EQ(Create(), nullptr);
-    EXPECT_EQ(TakeReceived(), (Numbers{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
-    // The class has no window left.
-    EXPECT_TRUE(UnregisterClassA(ClassName, GetModuleHandleA(nullptr)));
-}
-
 TEST_F(Lifecycle, OuterSizeIncludesTheFrameOfACaptionedWindowOnly) {
     int width = 0, height = 0;
     SDL_GetWindowSize(Sdl(Create(platformtest::WindowedStyle, 1024, 768)), &width, &height);
