@@ -304,13 +304,10 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
 
 BOOL WINAPI SetForegroundWindow(HWND window) {
     Window* w = Find(window);
-    if (!w) {
-        return FALSE;
-    }
-    if (w->visible) {
+    if (w && w->visible) {
         SDL_RaiseWindow(w->sdl);
     }
-    return TRUE;
+    return w ? TRUE : FALSE;
 }
 
 HWND WINAPI SetFocus(HWND window) {
