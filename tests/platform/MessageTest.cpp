@@ -1,5 +1,7 @@
 // The message queue: keys and the close box arrive as the program's window messages, one at a
 // time, with the quit message after them.
+#include <csignal>
+
 #include "PlatformTestSupport.h"
 
 namespace {
@@ -106,6 +108,15 @@ TEST_F(Queue, AltF4ClosesTheWindow) {
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_EQ(TakeReceived(),
               (std::vector<UINT>{WM_SYSKEYDOWN, WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
+}
+
+TEST_F(Queue, TerminatingSignalsAskForAQuitAfterTheQueuedMessages) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        userinput::Escape(window_);
+        ASSERT_EQ(raise(signal), 0);
+        EXPECT_EQ(TakeAll(), (std::vector<Taken>{{WM_KEYDOWN, VK_ESCAPE}, {WM_QUIT, 0}}));
+        EXPECT_TRUE(IsWindow(window_)) << "the program ends as it pleases";
+    }
 }
 
 TEST_F(Queue, QuitMessageCarriesTheCodeOnce) {
