@@ -175,6 +175,7 @@ int Capture(const Options& options, Replay& replay) {
     long long animationMs = 0;
     int lastInterval = 0;
     std::int32_t lastWritten = options.StartMs;
+    bool anyWritten = false;
 
     for (std::uint32_t frame = 1; frame <= options.Frames; ++frame) {
         const bool written = IsWritten(options, frame);
@@ -194,7 +195,7 @@ int Capture(const Options& options, Replay& replay) {
             }
             if (animation) {
                 const Timed timed(webp);
-                animationMs += frame == options.Every ? 0 : lastInterval;
+                animationMs += anyWritten ? lastInterval : 0;
                 if (animationMs > INT_MAX / 2) {
                     error = "cannot write " + options.AnimationFile + ": too long an animation";
                     return fail();
@@ -209,8 +210,11 @@ int Capture(const Options& options, Replay& replay) {
                     return fail();
                 }
             }
-            lastInterval = Duration(lastWritten, time);
+            // The first written frame's interval is the frame's own step.
+            lastInterval = Duration(
+                anyWritten || frame == 1 ? lastWritten : FrameTime(options, frame - 1), time);
             lastWritten = time;
+            anyWritten = true;
         }
         const Clock::time_point now = Clock::now();
         if (now - lastProgress >= std::chrono::seconds(2) && frame < options.Frames) {

@@ -118,7 +118,7 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
 const char* Usage() {
     return "usage: particles-capture --seed N (--step-ms S --frames N | --times FILE [--frames "
            "N])\n"
-           "                         [--start-ms T] [--every K]\n"
+           "                         [--start-ms T] [--every K] [--first F]\n"
            "                         [--out DIR] [--state FILE] [--animation FILE [--quality Q]]\n"
            "Runs the demo's scene headless on a fixed seed and a scripted clock, frame by frame.\n"
            "  --seed N          the random generator's seed, 0 to 4294967295\n"
@@ -127,6 +127,7 @@ const char* Usage() {
            "  --times FILE      or: one clock reading in ms a line for each frame, in order\n"
            "  --frames N        how many frames to run (with --times: the first N; default all)\n"
            "  --every K         write frames K, 2K, 3K, ... (default 1: every frame)\n"
+           "  --first F         but none before frame F (default 1)\n"
            "  --out DIR         the written frames as DIR/frame-NNNNNN.png, 1024 x 768\n"
            "  --state FILE      the particles and the generator after each written frame\n"
            "  --animation FILE  the written frames as one animated WebP image\n"
@@ -157,7 +158,7 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         }
         static const char* const known[] = {"--seed",      "--start-ms", "--step-ms", "--times",
                                             "--frames",    "--every",    "--out",     "--state",
-                                            "--animation", "--quality"};
+                                            "--animation", "--quality",  "--first"};
         bool isKnown = false;
         for (const char* k : known) {
             isKnown = isKnown || name == k;
@@ -210,6 +211,11 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
                 return bad("not a whole number from 1 to 1000000000");
             }
             options.Every = static_cast<std::uint32_t>(value);
+        } else if (name == "--first") {
+            if (!ParseInteger(argument, 1, 1000000000, value)) {
+                return bad("not a whole number from 1 to 1000000000");
+            }
+            options.First = static_cast<std::uint32_t>(value);
         } else if (name == "--quality") {
             if (!ParseInteger(argument, 0, 100, value)) {
                 return bad("not a whole number from 0 to 100");
@@ -254,8 +260,12 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
             return Parsed::Error;
         }
     }
-    if (options.Every > options.Frames) {
-        error = "--every " + std::to_string(options.Every) + " writes none of the " +
+    // The first written frame: the first multiple of Every from First on.
+    const std::uint64_t first = (static_cast<std::uint64_t>(options.First) + options.Every - 1) /
+                                options.Every * options.Every;
+    if (first > options.Frames) {
+        error = "--every " + std::to_string(options.Every) + " from frame " +
+                std::to_string(options.First) + " writes none of the " +
                 std::to_string(options.Frames) + " frames";
         return Parsed::Error;
     }

@@ -15,6 +15,7 @@ struct Options {
     std::vector<std::int32_t> Times;
     std::uint32_t Frames = 0;
     std::uint32_t Every = 1;
+    std::uint32_t First = 1;   // frames before it run but are not written
     std::string OutDir;        // empty: no PNG frames
     std::string StateFile;     // empty: no state
     std::string AnimationFile; // empty: no animation
@@ -40,7 +41,7 @@ inline std::int32_t FrameTime(const Options& options, std::uint32_t frame) {
 
 // Whether frame `frame` (1-based) is one of the written frames.
 inline bool IsWritten(const Options& options, std::uint32_t frame) {
-    return frame % options.Every == 0;
+    return frame >= options.First && frame % options.Every == 0;
 }
 
 } // namespace capture

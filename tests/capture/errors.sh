@@ -37,7 +37,7 @@ expect 2 "--step-ms or --times is missing" -- --seed 1 --frames 3 --state s
 expect 2 "--frames is missing" -- --seed 1 --step-ms 33 --state s
 expect 2 "--frames 0: not a whole number" -- --seed 1 --step-ms 33 --frames 0 --state s
 expect 2 "nothing to write" -- --seed 1 --step-ms 33 --frames 3
-expect 2 "--every 4 writes none of the 3 frames" -- --seed 1 --step-ms 33 --frames 3 --every 4 --state s
+expect 2 "--every 4 from frame 1 writes none of the 3 frames" -- --seed 1 --step-ms 33 --frames 3 --every 4 --state s
 expect 2 "--out needs a value" -- --seed 1 --step-ms 33 --frames 3 --out
 printf '33\n66\nsoon\n' >"$work/times"
 expect 2 "$work/times:3: \"soon\" is not a time" -- --seed 1 --times "$work/times" --state s
