@@ -15,7 +15,7 @@
 # and say in the commit why the state had to change.
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 CAPTURE SOURCE-DIR" >&2; exit 2; }
-capture=$1
+capture=$(realpath "$1")
 cd "$2" || exit 1
 
 work=$(mktemp -d)

@@ -6,7 +6,7 @@
 #   errors.sh CAPTURE SOURCE-DIR      (runs in SOURCE-DIR, whose DATA/ holds the sprites)
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 CAPTURE SOURCE-DIR" >&2; exit 2; }
-capture=$1
+capture=$(realpath "$1")
 cd "$2" || exit 1
 
 work=$(mktemp -d)
