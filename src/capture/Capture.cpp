@@ -168,7 +168,7 @@ int Capture(const Options& options, Replay& replay) {
 
     const bool pictures = !options.OutDir.empty() || animation;
     Frame picture;
-    Clock::duration readBack{}, png{}, webp{}, stateTime{};
+    Clock::duration png{}, webp{}, stateTime{};
     const Clock::time_point start = Clock::now();
     Clock::time_point lastProgress = start;
     // Milliseconds into the animation of the last written frame, and how long it has lasted.
@@ -179,12 +179,7 @@ int Capture(const Options& options, Replay& replay) {
 
     for (std::uint32_t frame = 1; frame <= options.Frames; ++frame) {
         const bool written = IsWritten(options, frame);
-        if (written && pictures) {
-            const Timed timed(readBack);
-            replay.RunFrame(frame, &picture);
-        } else {
-            replay.RunFrame(frame, nullptr);
-        }
+        replay.RunFrame(frame, written && pictures ? &picture : nullptr);
         if (written) {
             const std::int32_t time = FrameTime(options, frame);
             if (!options.OutDir.empty()) {
@@ -243,8 +238,8 @@ int Capture(const Options& options, Replay& replay) {
     std::fprintf(stderr,
                  "particles-capture: %u frames in %.2f s, %.1f frames per second "
                  "(read-back %.1f %%, PNG %.1f %%, animation %.1f %%, state %.1f %%)\n",
-                 options.Frames, total, total > 0.0 ? options.Frames / total : 0.0, share(readBack),
-                 share(png), share(webp), share(stateTime));
+                 options.Frames, total, total > 0.0 ? options.Frames / total : 0.0,
+                 share(replay.ReadBackTime()), share(png), share(webp), share(stateTime));
     return 0;
 }
 
@@ -382,6 +377,7 @@ void Replay::RunFrame(std::uint32_t frame, Frame* picture) {
         picture->Width = Width;
         picture->Height = Height;
         picture->Pixels.resize(static_cast<std::size_t>(Width) * Height * 4u);
+        const Timed timed(ReadBack);
         glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, picture->Pixels.data());
     }
     SwapBuffers(Device);

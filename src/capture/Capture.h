@@ -37,6 +37,7 @@
 // the pictures depend on the implementation's rasterisation as well.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -69,11 +70,14 @@ class Replay {
 
     std::int32_t Reference() const { return TickReference; }
     std::uint32_t Ticks() const { return LastTicks; }
+    // Wall time spent in glReadPixels so far (the frame is finished before it starts).
+    std::chrono::steady_clock::duration ReadBackTime() const { return ReadBack; }
 
   private:
     const Options& Settings;
     std::int32_t TickReference = 0;
     std::uint32_t LastTicks = 0;
+    std::chrono::steady_clock::duration ReadBack{};
 };
 
 // Appends the state after frame `frame`, in the format above, to `file` (header written by

@@ -11,6 +11,7 @@
 #include <png.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
+#include <zlib.h>
 
 namespace capture {
 
@@ -125,9 +126,11 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    // Frames are mostly black: the fastest deflate level is nearly as small and several times
-    // quicker than the default.
-    png_set_compression_level(png, 1);
+    // Frames are mostly black: run-length deflate on unfiltered rows is about five times quicker
+    // than libpng's defaults (level 6, the best of five filters for every row), for files a
+    // sixth larger.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_strategy(png, Z_RLE);
     png_set_rows(png, info, rows);
     png_write_png(png, info, PNG_TRANSFORM_STRIP_FILLER_AFTER, nullptr);
     png_destroy_write_struct(&png, &info);
