@@ -126,9 +126,9 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    // Frames are mostly black: run-length deflate on unfiltered rows is about five times quicker
-    // than libpng's defaults (level 6, the best of five filters for every row), for files a
-    // sixth larger.
+    // Frames are mostly black: run-length deflate on unfiltered rows is several times quicker
+    // than libpng's defaults (level 6, the best of five filters for every row), for files about
+    // a sixth larger.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_strategy(png, Z_RLE);
     png_set_rows(png, info, rows);
