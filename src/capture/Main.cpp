@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
     // Headless unless told otherwise; message boxes would wait for a click nobody can give.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("PARTICLES_DIALOGS", "stderr", 0);
+    capture::RemoveTemporariesOnSignals();
     return capture::Run(options);
 }

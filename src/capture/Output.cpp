@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csetjmp>
+#include <csignal>
 #include <cstring>
 
 #include <png.h>
@@ -16,6 +18,55 @@
 namespace capture {
 
 // ---- whole files under their final name only -------------------------------------------------
+
+namespace {
+
+// The temporary files being written, for the signal handler: an interrupted capture leaves none
+// behind. A run has at most three at once (state, animation, one PNG).
+constexpr int MaxPending = 4;
+char PendingPath[MaxPending][4096];
+volatile std::sig_atomic_t PendingUsed[MaxPending];
+
+void OnTerminatingSignal(int signal) {
+    for (int i = 0; i < MaxPending; ++i) {
+        if (PendingUsed[i]) {
+            unlink(PendingPath[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// A slot for `path`, or -1 when none is free or the path is too long to keep.
+int Track(const std::string& path) {
+    if (path.size() >= sizeof PendingPath[0]) {
+        return -1;
+    }
+    for (int i = 0; i < MaxPending; ++i) {
+        if (!PendingUsed[i]) {
+            std::memcpy(PendingPath[i], path.c_str(), path.size() + 1);
+            std::atomic_signal_fence(std::memory_order_seq_cst); // the path before the flag
+            PendingUsed[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void Untrack(int& slot) {
+    if (slot >= 0) {
+        PendingUsed[slot] = 0;
+        slot = -1;
+    }
+}
+
+} // namespace
+
+void RemoveTemporariesOnSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, OnTerminatingSignal);
+    }
+}
 
 std::string OutputFile::Failed(const char* what) const {
     return "cannot write " + Final + ": " + what;
@@ -33,9 +84,11 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     }
     // In the same directory, so that the rename never crosses file systems.
     Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
+    Slot = Track(Temporary);
     const int fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = Failed(std::strerror(errno));
+        Untrack(Slot);
         Temporary.clear();
         return false;
     }
@@ -72,6 +125,7 @@ bool OutputFile::Commit(std::string& error) {
         Abandon();
         return false;
     }
+    Untrack(Slot);
     Temporary.clear();
     return true;
 }
@@ -83,6 +137,7 @@ void OutputFile::Abandon() {
     }
     if (!Temporary.empty()) {
         std::remove(Temporary.c_str());
+        Untrack(Slot);
         Temporary.clear();
     }
 }

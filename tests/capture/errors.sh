@@ -61,6 +61,25 @@ if [ -n "$(ls -A "$work/out")" ]; then
     fail=1
 fi
 
+# Ended by a signal: the state file in the making is removed, nothing is left under its name.
+# (SIGTERM: a shell script's background jobs ignore SIGINT.)
+mkdir "$work/interrupted"
+"$capture" --seed 1 --step-ms 33 --frames 100000 --state "$work/interrupted/s.bin" 2>/dev/null &
+pid=$!
+for _ in $(seq 100); do
+    [ -n "$(ls -A "$work/interrupted")" ] && break
+    sleep 0.1
+done
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+if [ "$status" -ne 143 ] || [ -n "$(ls -A "$work/interrupted")" ]; then
+    echo "FAIL: terminated: status $status (expected 143), left:" $(ls -A "$work/interrupted")
+    fail=1
+else
+    echo "ok: terminated: status 143, no file left"
+fi
+
 # The sprites, read as the demo reads them: its messages, in its order, and exit 1 before any
 # output exists.
 mkdir -p "$work/nodata"
