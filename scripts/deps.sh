@@ -8,7 +8,7 @@ set -euo pipefail
 build=(cmake make g++ pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
        libegl1 libgtest-dev libgmock-dev libbenchmark-dev)
 run=("${build[@]}" xvfb xauth x11-apps x11-utils imagemagick xdotool)
-test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format time)
+test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format time libpng-dev libwebp-dev)
 
 case "${1:-build}" in
     build) wanted=("${build[@]}") ;;

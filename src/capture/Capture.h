@@ -1,0 +1,92 @@
+// particles-capture: the demo's scene replayed frame by frame on a fixed seed and a scripted
+// clock, headless, with the frames written as PNG files, as one animated WebP image and as the
+// simulation's state.
+//
+// A run is the demo's WinMain with two inputs fixed: RandSeed := --seed instead of Randomize, and
+// a clock that reads --start-ms while the scene is built (the particle systems take their first
+// time then) and the given time in each frame. Each frame does what the demo's frame does, in the
+// same order: one window message, glGetError, the clock read once into CurrentTime, RenderScene,
+// UpdateScene as often as the loop's own tick rule (TicksDue, the 30 ms UpdateInterval with its
+// carried remainder and wrap) says, glFlush, glFinish, then, for a written frame, the picture is
+// read back, and SwapBuffers. The window is a 1024 x 768 pop-up, so the picture has the demo's
+// full-screen size. The sprites are read from DATA\Textures in the current directory, with the
+// demo's messages when they are missing.
+//
+// Frames are numbered from 1; with --every K frames K, 2K, 3K, ... are written. A written frame's
+// picture shows what the frame drew: the state the previous frame's ticks left. Its state record
+// is what the frame's own ticks left: the state the next frame draws.
+//
+// The state file (--state), all numbers little-endian:
+//   header, 16 bytes: the 8 bytes "PTSTATE1"; u32 1, the format's version; u32 57, the size of
+//                     one particle record
+//   then, for each written frame in order:
+//     u32 frame       the frame's number, from 1
+//     i32 time        the frame's clock reading in ms (CurrentTime)
+//     i32 reference   the loop's tick reference after the frame's ticks
+//     u32 ticks       how many times the frame ran UpdateScene
+//     u32 seed        RandSeed, the whole state of the random generator, after the ticks
+//     two systems, the spray (Emitter) first, then the flame (Flame), each:
+//       f32 LastUpdate, f32 LastEmit (seconds); i32 Count (slots: 1000 and 3000)
+//       Count particle records of 57 bytes, every slot, free or not, as the program keeps them:
+//       Position (3 x f32), Color (4 x f32), Velocity (3 x f32), Reserved1, Reserved2, Age, Life
+//       (f32 each), Alive (u8)
+// The size of a frame's record is thus 20 + 2 x 12 + 4000 x 57 = 228,044 bytes.
+//
+// The same arguments give the same bytes in every file, run after run: the state depends on the
+// seed and the frame times only, never on the machine's speed or on the OpenGL implementation;
+// the pictures depend on the implementation's rasterisation as well.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "capture/Options.h"
+#include "capture/Output.h"
+
+namespace capture {
+
+constexpr int Width = 1024;
+constexpr int Height = 768;
+
+// The window and its OpenGL context, made through the Win32 calls the demo makes (a pop-up of
+// Width x Height), headless unless SDL_VIDEODRIVER names a driver. False with the reason in
+// `error` when a step fails; whatever was made is then torn down.
+bool OpenContext(std::string& error);
+void CloseContext();
+
+// The scene and the frame loop's state between frames. Needs the context; builds the scene on
+// construction (which ends the process with exit code 1 when a sprite is missing, as the demo
+// does) and frees it on destruction.
+class Replay {
+  public:
+    explicit Replay(const Options& options);
+    ~Replay();
+    Replay(const Replay&) = delete;
+    Replay& operator=(const Replay&) = delete;
+
+    // Runs frame `frame` (1-based) whole; with `picture`, reads what it drew into it.
+    void RunFrame(std::uint32_t frame, Frame* picture);
+
+    std::int32_t Reference() const { return TickReference; }
+    std::uint32_t Ticks() const { return LastTicks; }
+    // Wall time spent in glReadPixels so far (the frame is finished before it starts).
+    std::chrono::steady_clock::duration ReadBackTime() const { return ReadBack; }
+
+  private:
+    const Options& Settings;
+    std::int32_t TickReference = 0;
+    std::uint32_t LastTicks = 0;
+    std::chrono::steady_clock::duration ReadBack{};
+};
+
+// Appends the state after frame `frame`, in the format above, to `file` (header written by
+// WriteStateHeader). False with the reason in `error` when a write fails.
+bool WriteStateHeader(OutputFile& file, std::string& error);
+bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
+                std::string& error);
+
+// The whole capture: exit code 0, 1 (a file that cannot be read or written, no context) or 2.
+int Run(const Options& options);
+
+} // namespace capture

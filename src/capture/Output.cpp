@@ -1,0 +1,353 @@
+// The capture's output files.
+#include "capture/Output.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csetjmp>
+#include <csignal>
+#include <cstring>
+
+#include <png.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
+#include <zlib.h>
+
+namespace capture {
+
+// ---- whole files under their final name only -------------------------------------------------
+
+namespace {
+
+// The temporary files being written, for the signal handler: an interrupted capture leaves none
+// behind. A run has at most three at once (state, animation, one PNG).
+constexpr int MaxPending = 4;
+char PendingPath[MaxPending][4096];
+volatile std::sig_atomic_t PendingUsed[MaxPending];
+
+void OnTerminatingSignal(int signal) {
+    for (int i = 0; i < MaxPending; ++i) {
+        if (PendingUsed[i]) {
+            unlink(PendingPath[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// A slot for `path`, or -1 when none is free or the path is too long to keep.
+int Track(const std::string& path) {
+    if (path.size() >= sizeof PendingPath[0]) {
+        return -1;
+    }
+    for (int i = 0; i < MaxPending; ++i) {
+        if (!PendingUsed[i]) {
+            std::memcpy(PendingPath[i], path.c_str(), path.size() + 1);
+            std::atomic_signal_fence(std::memory_order_seq_cst); // the path before the flag
+            PendingUsed[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void Untrack(int& slot) {
+    if (slot >= 0) {
+        PendingUsed[slot] = 0;
+        slot = -1;
+    }
+}
+
+} // namespace
+
+void RemoveTemporariesOnSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, OnTerminatingSignal);
+    }
+}
+
+std::string OutputFile::Failed(const char* what) const {
+    return "cannot write " + Final + ": " + what;
+}
+
+bool OutputFile::Open(const std::string& path, std::string& error) {
+    Abandon();
+    Final = path;
+    const std::size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) {
+        error = Failed("the path names a directory");
+        return false;
+    }
+    // In the same directory, so that the rename never crosses file systems.
+    Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
+    Slot = Track(Temporary);
+    const int fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = Failed(std::strerror(errno));
+        Untrack(Slot);
+        Temporary.clear();
+        return false;
+    }
+    File = fdopen(fd, "wb");
+    if (!File) {
+        error = Failed(std::strerror(errno));
+        close(fd);
+        Abandon();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Write(const void* data, std::size_t size, std::string& error) {
+    if (size > 0 && std::fwrite(data, 1, size, File) != size) {
+        error = Failed(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Commit(std::string& error) {
+    const bool flushed = std::fflush(File) == 0 && !std::ferror(File);
+    const int flushError = errno;
+    const bool closed = std::fclose(File) == 0;
+    File = nullptr;
+    if (!flushed || !closed) {
+        error = Failed(std::strerror(flushed ? errno : flushError));
+        Abandon();
+        return false;
+    }
+    if (std::rename(Temporary.c_str(), Final.c_str()) != 0) {
+        error = Failed(std::strerror(errno));
+        Abandon();
+        return false;
+    }
+    Untrack(Slot);
+    Temporary.clear();
+    return true;
+}
+
+void OutputFile::Abandon() {
+    if (File) {
+        std::fclose(File);
+        File = nullptr;
+    }
+    if (!Temporary.empty()) {
+        std::remove(Temporary.c_str());
+        Untrack(Slot);
+        Temporary.clear();
+    }
+}
+
+// ---- PNG -----------------------------------------------------------------------------------
+
+namespace {
+
+// libpng reports errors by longjmp to the setjmp of the call that failed; the message is kept.
+struct PngError {
+    char Text[200];
+};
+
+void OnPngError(png_structp png, png_const_charp message) {
+    auto* error = static_cast<PngError*>(png_get_error_ptr(png));
+    std::snprintf(error->Text, sizeof error->Text, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Only plain data lives across the setjmp: a longjmp out of libpng skips no destructor.
+bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError& error) {
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
+    if (!png) {
+        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    // Frames are mostly black: run-length deflate on unfiltered rows is several times quicker
+    // than libpng's defaults (level 6, the best of five filters for every row), for files about
+    // a sixth larger.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_strategy(png, Z_RLE);
+    png_set_rows(png, info, rows);
+    png_write_png(png, info, PNG_TRANSFORM_STRIP_FILLER_AFTER, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool DecodePng(std::FILE* file, Frame& frame, PngError& error) {
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
+    if (!png) {
+        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_init_io(png, file);
+    // A golden frame is small; anything larger than the screen is not one.
+    png_set_user_limits(png, 4096, 4096);
+    png_read_info(png, info);
+    const png_byte type = png_get_color_type(png, info);
+    if (png_get_bit_depth(png, info) != 8 ||
+        (type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_RGB_ALPHA)) {
+        png_error(png, "not an 8-bit RGB or RGBA image");
+    }
+    if (type == PNG_COLOR_TYPE_RGB) {
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const int width = static_cast<int>(png_get_image_width(png, info));
+    const int height = static_cast<int>(png_get_image_height(png, info));
+    // Resized here, before any row is read: a later failure leaves no object half made.
+    frame.Width = width;
+    frame.Height = height;
+    frame.Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u, 0);
+    for (int pass = png_set_interlace_handling(png); pass > 0; --pass) {
+        for (int y = 0; y < height; ++y) {
+            png_read_row(png, &frame.Pixels[static_cast<std::size_t>(height - 1 - y) * width * 4u],
+                         nullptr);
+        }
+    }
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+} // namespace
+
+bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
+    OutputFile file;
+    if (!file.Open(path, error)) {
+        return false;
+    }
+    // The frame is bottom row first; the PNG top row first.
+    std::vector<png_bytep> rows(static_cast<std::size_t>(frame.Height));
+    for (int y = 0; y < frame.Height; ++y) {
+        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(
+            &frame.Pixels[static_cast<std::size_t>(frame.Height - 1 - y) * frame.Width * 4u]);
+    }
+    PngError failure{};
+    if (!EncodePng(file.Stream(), rows.data(), frame.Width, frame.Height, failure)) {
+        error = "cannot write " + path + ": " + failure.Text;
+        return false;
+    }
+    return file.Commit(error);
+}
+
+bool ReadPng(const std::string& path, Frame& frame, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    PngError failure{};
+    const bool ok = DecodePng(file, frame, failure);
+    std::fclose(file);
+    if (!ok) {
+        error = "cannot read " + path + ": " + failure.Text;
+    }
+    return ok;
+}
+
+// ---- animated WebP -------------------------------------------------------------------------
+
+AnimationWriter::~AnimationWriter() {
+    if (Encoder) {
+        WebPAnimEncoderDelete(Encoder);
+    }
+}
+
+bool AnimationWriter::Open(const std::string& path, int width, int height, int quality,
+                           std::string& error) {
+    // The file is made first, so that an unwritable path is known before any frame is run.
+    if (!File.Open(path, error)) {
+        return false;
+    }
+    WebPAnimEncoderOptions options;
+    if (!WebPAnimEncoderOptionsInit(&options)) {
+        error = "cannot write " + path + ": libwebp's version does not match its header";
+        return false;
+    }
+    options.anim_params.loop_count = 0; // forever
+    options.anim_params.bgcolor = 0xFF000000;
+    Encoder = WebPAnimEncoderNew(width, height, &options);
+    if (!Encoder) {
+        error = "cannot write " + path + ": the animation encoder cannot start";
+        return false;
+    }
+    Quality = quality;
+    return true;
+}
+
+bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
+    WebPConfig config;
+    if (!WebPConfigInit(&config)) {
+        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
+        return false;
+    }
+    config.quality = static_cast<float>(Quality);
+    config.method = 4;
+    config.thread_level = 0; // one thread: the same bytes every run
+    WebPPicture picture;
+    if (!WebPPictureInit(&picture)) {
+        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
+        return false;
+    }
+    picture.use_argb = 1;
+    picture.width = frame.Width;
+    picture.height = frame.Height;
+    // Bottom row first: import from the last row upward.
+    const int stride = frame.Width * 4;
+    const std::uint8_t* top =
+        frame.Pixels.data() + static_cast<std::size_t>(frame.Height - 1) * stride;
+    bool ok = WebPPictureImportRGBX(&picture, top, -stride) != 0;
+    ok = ok && WebPAnimEncoderAdd(Encoder, &picture, ms, &config) != 0;
+    WebPPictureFree(&picture);
+    if (!ok) {
+        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+    }
+    return ok;
+}
+
+bool AnimationWriter::Finish(int endMs, std::string& error) {
+    WebPData data;
+    WebPDataInit(&data);
+    if (!WebPAnimEncoderAdd(Encoder, nullptr, endMs, nullptr) ||
+        !WebPAnimEncoderAssemble(Encoder, &data)) {
+        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+        File.Abandon();
+        return false;
+    }
+    const bool ok = File.Write(data.bytes, data.size, error) && File.Commit(error);
+    WebPDataClear(&data);
+    return ok;
+}
+
+} // namespace capture
