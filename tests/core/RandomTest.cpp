@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "RandomSteps.h"
 #include "platform/Win32.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"
@@ -27,28 +28,23 @@ TEST(Random, SequenceFromSeedZero) {
     }
 }
 
-namespace {
-// The state whose step leads to `state`: (state - 1) × 134775813⁻¹ mod 2^32.
-std::uint32_t StateBefore(std::uint32_t state) {
-    return (state - 1u) * 3645876429u;
-}
-} // namespace
+using randomtest::PreviousState;
 
 TEST(Random, StaysBelowOneButRoundsToOneAsFloatFromTheTop128States) {
-    RandSeed = StateBefore(4294967295u);
+    RandSeed = PreviousState(4294967295u);
     const Real top = Random();
     EXPECT_EQ(RandSeed, 4294967295u);
     EXPECT_LT(top, Real(1));
     EXPECT_EQ(static_cast<float>(top), 1.0f);
 
-    RandSeed = StateBefore(4294967168u);
+    RandSeed = PreviousState(4294967168u);
     EXPECT_EQ(static_cast<float>(Random()), 1.0f);
-    RandSeed = StateBefore(4294967167u);
+    RandSeed = PreviousState(4294967167u);
     EXPECT_LT(static_cast<float>(Random()), 1.0f);
 }
 
 TEST(Random, ReturnsZeroFromTheStateBeforeZero) {
-    RandSeed = StateBefore(0u);
+    RandSeed = PreviousState(0u);
     EXPECT_EQ(Random(), Real(0));
     EXPECT_EQ(RandSeed, 0u);
 }

@@ -7,19 +7,17 @@
 #include <gtest/gtest.h>
 
 #include "ParticleTestSupport.h"
+#include "RandomSteps.h"
 #include "particles/DFlame.h"
 #include "random/Random.h"
 
 using ptest::ColorOf;
 using ptest::PositionOf;
+using ptest::SceneFlameOf;
 using ptest::SetClock;
 using ptest::VelocityOf;
 
 namespace {
-
-TFlame SceneFlame(std::int32_t count = 3000) {
-    return TFlame(count, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
-}
 
 void ExpectColorNear(const TColor4& c, float r, float g, float b, float a, float eps = 1e-6f) {
     EXPECT_NEAR(c.r, r, eps);
@@ -65,7 +63,7 @@ TEST(FlameCreate, StoresItsParametersAndTheGradient) {
 }
 
 TEST(FlameCreate, GradientColoursAlongTheLife) {
-    TFlame f = SceneFlame(1);
+    TFlame f = SceneFlameOf(1);
     ExpectColorNear(f.Spline.Evaluate(0.0f), 0.0f, 0.3f, 1.0f, 0.5f);
     ExpectColorNear(f.Spline.Evaluate(0.075f), 0.0f, 0.5f, 1.0f, 0.75f);
     ExpectColorNear(f.Spline.Evaluate(0.15f), 0.0f, 0.7f, 1.0f, 1.0f);
@@ -100,7 +98,7 @@ TEST(FlameInit, BornOnTheShellAboveAndBesideTheOrigin) {
 
 TEST(FlameUpdate, NewbornsRiseByTheTickAndStartBlue) {
     // Two newborns: their birth draws come first, then one jitter per live particle.
-    TFlame f = SceneFlame(4);
+    TFlame f = SceneFlameOf(4);
     f.EmitRate = 2.0f;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f; // dt = 1, x = 2: two newborns
@@ -132,11 +130,11 @@ TEST(FlameUpdate, NewbornsRiseByTheTickAndStartBlue) {
         EXPECT_EQ(float(f.Particles[i].Age), 0.0f);
     }
     EXPECT_EQ(f.Particles[2].Alive, 0);
-    EXPECT_EQ(RandSeed, ptest::Advance(seed, 12)) << "two births and two jitters";
+    EXPECT_EQ(RandSeed, randomtest::Advance(seed, 12)) << "two births and two jitters";
 }
 
 TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
-    TFlame f = SceneFlame(3000);
+    TFlame f = SceneFlameOf(3000);
     RandSeed = 77;
     SetClock(f, 5.0f);
     std::vector<float> z(3000);
@@ -174,7 +172,7 @@ TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
 }
 
 TEST(FlameUpdate, ColourFollowsTheFractionOfLife) {
-    TFlame f = SceneFlame(3);
+    TFlame f = SceneFlameOf(3);
     ptest::FreeAll(f);
     f.EmitRate = 0.0f;
     PlaceFlameParticle(f.Particles[0], MakeVector(-1.0f, 0.0f, 0.5f), 0.3f);   // 0.2: yellow
@@ -202,7 +200,10 @@ TEST(FlameUpdate, WithoutTurbulenceOrTaperParticlesRiseStraightUp) {
 }
 
 TEST(FlameUpdate, WithoutTaperParticlesDriftTowardPositiveXAndY) {
-    TFlame f(200, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 0.0f);
+    TFlameSetup untapered = SceneFlame;
+    untapered.Count = 200;
+    untapered.Taper = 0.0f;
+    TFlame f = MakeFlame(untapered);
     RandSeed = 4242;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f;
@@ -249,20 +250,17 @@ TEST(FlameUpdate, TaperPullsTowardTheAxisHarderWithHeight) {
 }
 
 TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
-    TFlame f = SceneFlame(100);
+    TFlame f = SceneFlameOf(100);
     RandSeed = 8;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f;
     f.Update();
     CurrentTime = 1300.0f;
     f.Update();
-    int live = 0;
+    const int live = ptest::Live(f);
     std::vector<unsigned char> before(reinterpret_cast<const unsigned char*>(f.Particles.get()),
                                       reinterpret_cast<const unsigned char*>(f.Particles.get()) +
                                           100 * sizeof(TParticle));
-    for (int i = 0; i < f.Count; ++i) {
-        live += f.Particles[i].Alive != 0;
-    }
     ASSERT_GT(live, 0);
     const std::uint32_t seed = RandSeed;
     f.Update();
@@ -270,11 +268,11 @@ TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
                                      reinterpret_cast<const unsigned char*>(f.Particles.get()) +
                                          100 * sizeof(TParticle));
     EXPECT_EQ(before, after);
-    EXPECT_EQ(RandSeed, ptest::Advance(seed, 3 * live)) << "one jitter per live particle";
+    EXPECT_EQ(RandSeed, randomtest::Advance(seed, 3 * live)) << "one jitter per live particle";
 }
 
 TEST(FlameUpdate, EmptyFlameOnlyMovesTheClock) {
-    TFlame f(0, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
+    TFlame f = SceneFlameOf(0);
     RandSeed = 1;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f;
@@ -285,7 +283,7 @@ TEST(FlameUpdate, EmptyFlameOnlyMovesTheClock) {
 }
 
 TEST(FlameUpdate, ParticlesDieAfterOneAndAHalfSeconds) {
-    TFlame f = SceneFlame(10);
+    TFlame f = SceneFlameOf(10);
     f.EmitRate = 0.5f;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f; // x = 0.5 → one newborn in slot 0
@@ -301,8 +299,7 @@ TEST(FlameUpdate, ParticlesDieAfterOneAndAHalfSeconds) {
 }
 
 TEST(FlameDestroy, ReleasesThroughTheBasePointer) {
-    std::unique_ptr<TParticleSystem> s(
-        new TFlame(3000, 50.0f, MakeVector(-1, 0, 0), 0.15f, 0.2f, 1.0f));
+    std::unique_ptr<TParticleSystem> s(new TFlame(MakeFlame(SceneFlame)));
     s->SetTexture(9);
     SetClock(*s, 0.0f);
     CurrentTime = 500.0f;
