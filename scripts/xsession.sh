@@ -26,7 +26,9 @@
 # run could not be set up (no server, no window, bad options). Progress goes to standard error, on
 # lines that start with "xsession:".
 #
-# Sourced, the steps for a script that watches the program itself:
+# Sourced, the steps for a script that watches the program itself (run from the source tree):
+#   xsession_build SET            installs the Debian packages of SET (scripts/deps.sh) and builds
+#                                 the program with DATA/ beside it in build/default
 #   xsession_start [SCREEN]       the server on a free display (DISPLAY exported), a scratch
 #                                 directory in $xsession_dir, everything stopped at exit
 #   xsession_launch DIR COMMAND...  COMMAND in DIR in the background, its pid in $program_pid;
@@ -39,6 +41,9 @@
 #   xsession_dismiss TITLE...     presses Return in every dialog with one of these titles
 #   xsession_end SECONDS          waits for the program to end, killing it after SECONDS; its exit
 #                                 code in $status (124 if it had to be killed)
+#   xsession_reported FILE        the message boxes in the program's standard error FILE (with
+#                                 PARTICLES_DIALOGS=stderr, one "caption: text" line each; the
+#                                 Win32 layer's own notes are none); fails when there is none
 # Each step returns non-zero when it fails, after saying why.
 
 xsession_server=${XSESSION_SERVER:-xvfb}
@@ -57,6 +62,13 @@ xsession_stop() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
     [ -n "$xsession_dir" ] && rm -rf "$xsession_dir"
     dismisser_pid= program_pid= server_pid= xsession_dir=
+}
+
+xsession_build() {
+    bash scripts/deps.sh "$1" || return 1
+    xsession_say "building (preset default)"
+    cmake --preset default >/dev/null &&
+        cmake --build --preset default -j "$(nproc)" --target particles_data >/dev/null
 }
 
 # A server backend starts its server in the background with the screen $1, has it write its
@@ -182,6 +194,8 @@ xsession_end() {
     program_pid=
     [ "$status" -ne 124 ]
 }
+
+xsession_reported() { grep -v -E '^(gdi32|user32|kernel32): ' "$1" | grep .; }
 
 xsession_main() {
     local screen=1024x768x24 dir=. run=3 end=escape closer= screenshot= out=/dev/stdout

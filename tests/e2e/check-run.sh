@@ -17,6 +17,7 @@
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
 session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
+. "$session"
 
 program=
 prefix=
@@ -110,7 +111,7 @@ if [ -n "$prefix" ]; then
 else
     # With PARTICLES_DIALOGS=stderr each message box is one "caption: text" line. The Win32
     # layer's own notes (a missing swap-interval control, say) are no message boxes.
-    grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" >"$work/boxes"
+    xsession_reported "$work/stderr" >"$work/boxes"
     if [ "$mode" = windowed ]; then
         [ "$(cat "$work/boxes")" = "$refused" ] ||
             fail "the only message should be \"$refused\""
