@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ColorChecks.h"
 #include "ParticleTestSupport.h"
 #include "RandomSteps.h"
 #include "particles/DFlame.h"
@@ -18,13 +19,6 @@ using ptest::SetClock;
 using ptest::VelocityOf;
 
 namespace {
-
-void ExpectColorNear(const TColor4& c, float r, float g, float b, float a, float eps = 1e-6f) {
-    EXPECT_NEAR(c.r, r, eps);
-    EXPECT_NEAR(c.g, g, eps);
-    EXPECT_NEAR(c.b, b, eps);
-    EXPECT_NEAR(c.a, a, eps);
-}
 
 // A live flame particle placed by hand, in mid-life.
 void PlaceFlameParticle(TParticle& p, TVector3 position, float age) {
