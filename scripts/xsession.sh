@@ -67,8 +67,16 @@ xsession_stop() {
 xsession_build() {
     bash scripts/deps.sh "$1" || return 1
     xsession_say "building (preset default)"
-    cmake --preset default >/dev/null &&
-        cmake --build --preset default -j "$(nproc)" --target particles_data >/dev/null
+    local log
+    log=$(mktemp)
+    if ! { cmake --preset default && cmake --build --preset default -j "$(nproc)" \
+        --target particles_data; } >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        xsession_say "the build failed"
+        return 1
+    fi
+    rm -f "$log"
 }
 
 # A server backend starts its server in the background with the screen $1, has it write its
