@@ -206,8 +206,8 @@ xsession_end() {
 xsession_reported() { grep -v -E '^(gdi32|user32|kernel32): ' "$1" | grep .; }
 
 xsession_main() {
-    local screen=1024x768x24 dir=. run=3 end=escape closer= screenshot= out=/dev/stdout
-    local err=/dev/stderr title=OpenGL timeout=60 dismiss=()
+    local screen=1024x768x24 dir=. run=3 end=escape closer= screenshot= out= err= title=OpenGL
+    local timeout=60 dismiss=()
     usage() { sed -n '2,/^# Sourced/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 125; }
     while [ $# -gt 0 ]; do
         case "$1" in
@@ -241,7 +241,13 @@ xsession_main() {
     esac
 
     xsession_start "$screen" || exit 125
-    xsession_launch "$dir" "$@" >"$out" 2>"$err"
+    # The program's output goes where ours does unless it is to be saved (reopening /dev/stdout
+    # would empty a file the caller sends ours to).
+    exec 4>&1 5>&2
+    [ -n "$out" ] && exec 4>"$out"
+    [ -n "$err" ] && exec 5>"$err"
+    xsession_launch "$dir" "$@" >&4 2>&5
+    exec 4>&- 5>&-
     [ ${#dismiss[@]} -gt 0 ] && xsession_dismiss "${dismiss[@]}"
 
     if xsession_window "$timeout" "$title"; then
