@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -83,9 +84,14 @@ template <typename T> void Take(Call& c, T value) {
     }
 }
 
+// Byte-wise: the particle records hand over misaligned floats.
 template <typename T> void Copy(Call& c, std::size_t n) {
-    const auto* values = static_cast<const T*>(c.Address);
-    c.Data.assign(values, values + n);
+    const auto* bytes = static_cast<const unsigned char*>(c.Address);
+    for (std::size_t i = 0; i < n; ++i) {
+        T value;
+        std::memcpy(&value, bytes + i * sizeof(T), sizeof(T));
+        c.Data.push_back(static_cast<double>(value));
+    }
 }
 
 inline void Capture(Call& c) {
@@ -112,7 +118,7 @@ inline void Capture(Call& c) {
     }
 }
 
-template <typename... A> void Record(const char* name, A... args) {
+template <typename... A> void Keep(const char* name, A... args) {
     Call c(name);
     (Take(c, args), ...);
     Capture(c);
@@ -125,7 +131,7 @@ template <typename... A> void Record(const char* name, A... args) {
 template <typename F, const char* Name> struct Recorder;
 template <typename R, typename... A, const char* Name> struct Recorder<R(GLAPIENTRY*)(A...), Name> {
     static R GLAPIENTRY Call(A... args) {
-        Record(Name, args...);
+        Keep(Name, args...);
         return R();
     }
 };
