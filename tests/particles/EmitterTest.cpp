@@ -12,6 +12,7 @@
 using ptest::ColorOf;
 using ptest::PositionOf;
 using ptest::SetClock;
+using ptest::TickAt;
 using ptest::VelocityOf;
 
 namespace {
@@ -139,8 +140,7 @@ TEST(EmitterUpdate, ParticlesFlyStraightAndFadeLinearly) {
             before[i] = ColorOf(e.Particles[i]);
             wasAlive[i] = e.Particles[i].Alive;
         }
-        CurrentTime = 10000.0f + 16.0f * frame;
-        e.Update();
+        TickAt(e, 10000.0f + 16.0f * frame);
         for (int i = 0; i < e.Count; ++i) {
             const TParticle& p = e.Particles[i];
             if (p.Alive == 0) {
@@ -177,10 +177,8 @@ TEST(EmitterUpdate, SecondTickInAFrameLeavesAlphaAlone) {
     TEmitter e = TranslucentSpray(50);
     RandSeed = 7;
     SetClock(e, 1.0f);
-    CurrentTime = 1500.0f;
-    e.Update();
-    CurrentTime = 1750.0f;
-    e.Update();
+    TickAt(e, 1500.0f);
+    TickAt(e, 1750.0f);
     std::vector<float> alpha;
     for (int i = 0; i < e.Count; ++i) {
         alpha.push_back(ColorOf(e.Particles[i]).a);

@@ -16,6 +16,7 @@ using ptest::ColorOf;
 using ptest::PositionOf;
 using ptest::SceneFlameOf;
 using ptest::SetClock;
+using ptest::TickAt;
 using ptest::VelocityOf;
 
 namespace {
@@ -139,8 +140,7 @@ TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
             alive[i] = f.Particles[i].Alive;
         }
         const float previous = f.LastUpdate;
-        CurrentTime = 5000.0f + 20.0f * frame;
-        f.Update();
+        TickAt(f, 5000.0f + 20.0f * frame);
         const float dt = f.LastUpdate - previous;
         for (int i = 0; i < f.Count; ++i) {
             const TParticle& p = f.Particles[i];
@@ -173,8 +173,7 @@ TEST(FlameUpdate, ColourFollowsTheFractionOfLife) {
     PlaceFlameParticle(f.Particles[1], MakeVector(-1.0f, 0.0f, 0.5f), 0.225f); // 0.15
     PlaceFlameParticle(f.Particles[2], MakeVector(-1.0f, 0.0f, 0.5f), 1.2f);   // 0.8: red
     SetClock(f, 2.0f);
-    CurrentTime = 2000.0f; // dt = 0: only the colours change
-    f.Update();
+    TickAt(f, 2000.0f); // dt = 0: only the colours change
     ExpectColorNear(ColorOf(f.Particles[0]), 1.0f, 1.0f, 0.0f, 1.0f);
     ExpectColorNear(ColorOf(f.Particles[1]), 0.0f, 0.7f, 1.0f, 1.0f);
     ExpectColorNear(ColorOf(f.Particles[2]), 1.0f, 0.0f, 0.0f, 1.0f);
@@ -185,8 +184,7 @@ TEST(FlameUpdate, WithoutTurbulenceOrTaperParticlesRiseStraightUp) {
     ptest::FreeAll(f);
     PlaceFlameParticle(f.Particles[1], MakeVector(-0.9f, 0.1f, 0.25f), 0.0f);
     SetClock(f, 1.0f);
-    CurrentTime = 1250.0f;
-    f.Update();
+    TickAt(f, 1250.0f);
     const TVector3 pos = PositionOf(f.Particles[1]);
     EXPECT_EQ(pos.x, -0.9f);
     EXPECT_EQ(pos.y, 0.1f);
@@ -200,15 +198,13 @@ TEST(FlameUpdate, WithoutTaperParticlesDriftTowardPositiveXAndY) {
     TFlame f = MakeFlame(untapered);
     RandSeed = 4242;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
+    TickAt(f, 1000.0f);
     for (int frame = 1; frame <= 20; ++frame) {
         std::vector<TVector3> before(200);
         for (int i = 0; i < 200; ++i) {
             before[i] = PositionOf(f.Particles[i]);
         }
-        CurrentTime = 1000.0f + 25.0f * frame;
-        f.Update();
+        TickAt(f, 1000.0f + 25.0f * frame);
         for (int i = 0; i < 200; ++i) {
             if (f.Particles[i].Alive != 0 && f.Particles[i].Age > 0.0f) {
                 const TVector3 now = PositionOf(f.Particles[i]);
@@ -229,8 +225,7 @@ TEST(FlameUpdate, TaperPullsTowardTheAxisHarderWithHeight) {
     PlaceFlameParticle(f.Particles[1], MakeVector(-0.9f, 0.2f, 0.75f), 0.0f);  // ends at 1.0
     PlaceFlameParticle(f.Particles[2], MakeVector(-0.9f, 0.2f, -0.25f), 0.0f); // ends at origin
     SetClock(f, 1.0f);
-    CurrentTime = 1250.0f; // dt = 0.25
-    f.Update();
+    TickAt(f, 1250.0f); // dt = 0.25
     // The horizontal offset shrinks by the fraction height × Taper × dt.
     const TVector3 low = PositionOf(f.Particles[0]), high = PositionOf(f.Particles[1]),
                    level = PositionOf(f.Particles[2]);
@@ -247,10 +242,8 @@ TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
     TFlame f = SceneFlameOf(100);
     RandSeed = 8;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
-    CurrentTime = 1300.0f;
-    f.Update();
+    TickAt(f, 1000.0f);
+    TickAt(f, 1300.0f);
     const int live = ptest::Live(f);
     std::vector<unsigned char> before(reinterpret_cast<const unsigned char*>(f.Particles.get()),
                                       reinterpret_cast<const unsigned char*>(f.Particles.get()) +
@@ -269,8 +262,7 @@ TEST(FlameUpdate, EmptyFlameOnlyMovesTheClock) {
     TFlame f = SceneFlameOf(0);
     RandSeed = 1;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
+    TickAt(f, 1000.0f);
     EXPECT_EQ(f.LastUpdate, 1.0f);
     EXPECT_EQ(f.LastEmit, 1.0f);
     EXPECT_EQ(RandSeed, 1u);
@@ -280,15 +272,13 @@ TEST(FlameUpdate, ParticlesDieAfterOneAndAHalfSeconds) {
     TFlame f = SceneFlameOf(10);
     f.EmitRate = 0.5f;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f; // x = 0.5 → one newborn in slot 0
-    f.Update();
+    TickAt(f, 1000.0f); // x = 0.5 → one newborn in slot 0
     ASSERT_EQ(f.Particles[0].Alive, 1);
     CurrentTime = 2250.0f;
     f.EmitRate = 0.0f;
     f.Update();
     EXPECT_EQ(f.Particles[0].Alive, 1);
-    CurrentTime = 2500.0f; // age 1.5: freed
-    f.Update();
+    TickAt(f, 2500.0f); // age 1.5: freed
     EXPECT_EQ(f.Particles[0].Alive, 0);
 }
 
@@ -296,7 +286,6 @@ TEST(FlameDestroy, ReleasesThroughTheBasePointer) {
     std::unique_ptr<TParticleSystem> s(new TFlame(MakeFlame(SceneFlame)));
     s->SetTexture(9);
     SetClock(*s, 0.0f);
-    CurrentTime = 500.0f;
-    s->Update();
+    TickAt(*s, 500.0f);
     s.reset();
 }

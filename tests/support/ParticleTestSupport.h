@@ -18,6 +18,12 @@ inline void SetClock(TParticleSystem& s, float seconds) {
     s.LastEmit = seconds;
 }
 
+// One tick at frame time `ms`, as the frame loop runs it.
+inline void TickAt(TParticleSystem& s, float ms) {
+    CurrentTime = ms;
+    s.Update();
+}
+
 // Frees every slot without running a tick.
 inline void FreeAll(TParticleSystem& s) {
     for (std::int32_t i = 0; i < s.Count; ++i) {
