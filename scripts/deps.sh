@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a task needs and that are missing.
 #   scripts/deps.sh build   what the demo needs: compiler, CMake, SDL2, OpenGL, GLU
-#   scripts/deps.sh run     build + Xvfb, xdotool and screenshot tools, for running without a display
+#   scripts/deps.sh run     build + Xvfb, xdotool and screenshot tools, to run without a display
 #   scripts/deps.sh test    run + MinGW-w64, Wine, clang with libFuzzer and llvm-cov, valgrind,
 #                           GoogleTest, Google Benchmark, and dpkg-dev for the Debian package
 set -euo pipefail

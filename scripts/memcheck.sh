@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real demo (build/default/particles, from build/default where its DATA/ is) once under
-# valgrind's memcheck on a private X screen (scripts/xsession.sh): SECONDS seconds of frames once its window is up,
-# then Escape, so that the whole tear-down runs under the checker too.
+# valgrind's memcheck on a private X screen (scripts/xsession.sh): SECONDS seconds of frames once
+# its window is up, then Escape, so that the whole tear-down runs under the checker too.
 #
 #   scripts/memcheck.sh [SECONDS]      (default 10)
 #

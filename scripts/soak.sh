@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Soak test: runs the real demo (build/default/particles, from build/default where its DATA/ is)
-# on a private X screen (scripts/xsession.sh) for MINUTES minutes, samples its resident memory every ten seconds,
-# then ends it with Escape as a user would.
+# on a private X screen (scripts/xsession.sh) for MINUTES minutes, samples its resident memory
+# every ten seconds, then ends it with Escape as a user would.
 #
 #   scripts/soak.sh [MINUTES]      (default 10, at least 1)
 #
