@@ -9,9 +9,9 @@
 //   frame_bench [benchmark options]   the benchmarks
 //   frame_bench --profile-frames=N [--profile-step-ms=S]
 //       no benchmarks: N frames of the loop, the only costs kept when run under callgrind. The
-//       clock is simulated, S ms per frame (default 4, about the native frame time here), so the
-//       profile sees the steady state of a full-speed run however slowly it runs; two simulated
-//       seconds of frames come first.
+//       clock is scripted (platform/ScriptedClock.h), S ms per frame (default 4, about the
+//       native frame time here), so the profile sees the steady state of a full-speed run however
+//       slowly it runs; two simulated seconds of frames come first.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,8 +32,11 @@
 #define CALLGRIND_DUMP_STATS_AT(name)
 #endif
 
+#include "ParticleTestSupport.h"
+#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
+#include "game/SceneSystems.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
@@ -45,11 +48,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The simulated clock of a profile run; negative while GetTime reads the real one.
-std::int32_t SimulatedMs = -1;
-
-// Time spent inside the scene's two frame hooks, measured around the calls that RunFrame makes
-// (the linker routes them through the wrappers below).
+// Time spent inside the scene's two frame hooks, measured around the calls that RunFrame makes.
 std::int64_t RenderNs = 0;
 std::int64_t UpdateNs = 0;
 
@@ -57,18 +56,24 @@ std::int64_t Since(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count();
 }
 
+void TimedRender() {
+    const auto start = Clock::now();
+    RenderScene();
+    RenderNs += Since(start);
+}
+
+void TimedUpdate() {
+    const auto start = Clock::now();
+    UpdateScene();
+    UpdateNs += Since(start);
+}
+
+constexpr TFrameHooks TimedScene = {TimedRender, TimedUpdate};
+
 bool HasData(const char* dir) {
     struct stat info;
     const std::string path = std::string(dir) + "/DATA/Textures";
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-int Live(const TParticleSystem& s) {
-    int n = 0;
-    for (int i = 0; i < s.Count; ++i) {
-        n += s.Particles[i].Alive != 0;
-    }
-    return n;
 }
 
 // The frame loop's state between frames, as WinMain keeps it.
@@ -89,14 +94,13 @@ void WarmUpLoop(double seconds) {
 // about 760 at 4 ms (the frame loop's own pace here).
 struct SteadySystems {
     explicit SteadySystems(int stepMs)
-        : flame(3000, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f),
-          emitter(1000, 30, MakeVector(1.0f, 0.0f, 0.0f), MakeColor(1.0f, 0.0f, 0.5f, 1.0f), 1.0f,
-                  2.0f) {
+        : flame(MakeFlame(SceneFlame)), emitter(MakeEmitter(SceneEmitter)) {
         flame.SetTexture(Flame->Texture);
         emitter.SetTexture(Emitter->Texture);
         const float saved = CurrentTime;
         CurrentTime = 1000.0f;
-        flame.LastUpdate = flame.LastEmit = emitter.LastUpdate = emitter.LastEmit = 1.0f;
+        ptest::SetClock(flame, 1.0f);
+        ptest::SetClock(emitter, 1.0f);
         for (int elapsed = 0; elapsed < 5000; elapsed += stepMs) {
             CurrentTime += static_cast<float>(stepMs);
             emitter.Update();
@@ -127,7 +131,7 @@ void BM_Render(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
-    const int live = Live(s.flame) + Live(s.emitter);
+    const int live = ptest::Live(s.flame) + ptest::Live(s.emitter);
     state.counters["live"] = live;
     state.counters["per_live"] = benchmark::Counter(
         live, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -152,7 +156,7 @@ void BM_Frame(benchmark::State& state) {
     RenderNs = UpdateNs = 0;
     const auto start = Clock::now();
     for (auto _ : state) {
-        RunFrame(Message, Reference);
+        RunFrame(Message, Reference, TimedScene);
     }
     const double total = static_cast<double>(Since(start));
     const double frames = static_cast<double>(state.iterations());
@@ -162,7 +166,7 @@ void BM_Frame(benchmark::State& state) {
     state.counters["update_us"] = UpdateNs / frames / 1e3;
     state.counters["render_share"] = RenderNs / total;
     state.counters["update_share"] = UpdateNs / total;
-    state.counters["live"] = Live(*Flame) + Live(*Emitter);
+    state.counters["live"] = ptest::Live(*Flame) + ptest::Live(*Emitter);
 }
 BENCHMARK(BM_Frame)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(3.0);
 
@@ -182,36 +186,18 @@ BENCHMARK(BM_BareFrame)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(3
 
 void Profile(long frames, std::int32_t stepMs) {
     for (std::int32_t warmUp = 0; warmUp < 2000 && Running; warmUp += stepMs) {
-        SimulatedMs += stepMs;
+        scriptedclock::Advance(stepMs);
         RunFrame(Message, Reference);
     }
     CALLGRIND_ZERO_STATS;
     for (long i = 0; i < frames && Running; ++i) {
-        SimulatedMs += stepMs;
+        scriptedclock::Advance(stepMs);
         RunFrame(Message, Reference);
     }
     CALLGRIND_DUMP_STATS_AT("frame loop");
 }
 
 } // namespace
-
-// The clock and RunFrame's calls of the scene hooks go through these (linked with --wrap).
-extern "C" std::int32_t __real__Z7GetTimev();
-extern "C" std::int32_t __wrap__Z7GetTimev() {
-    return SimulatedMs >= 0 ? SimulatedMs : __real__Z7GetTimev();
-}
-extern "C" void __real__Z11RenderScenev();
-extern "C" void __real__Z11UpdateScenev();
-extern "C" void __wrap__Z11RenderScenev() {
-    const auto start = Clock::now();
-    __real__Z11RenderScenev();
-    RenderNs += Since(start);
-}
-extern "C" void __wrap__Z11UpdateScenev() {
-    const auto start = Clock::now();
-    __real__Z11UpdateScenev();
-    UpdateNs += Since(start);
-}
 
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -242,7 +228,7 @@ int main(int argc, char** argv) {
     }
 
     if (profileFrames > 0) {
-        SimulatedMs = 1000;
+        scriptedclock::Set(1000);
     }
     // What WinMain does before its loop, with a window instead of the full screen.
     Randomize();

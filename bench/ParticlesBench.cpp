@@ -4,10 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include "GLDoubles.h"
+#include "ParticleTestSupport.h"
 #include "engine/DEngine.h"
-#include "gl/GL.h"
-#include "particles/DEmitter.h"
-#include "particles/DFlame.h"
+#include "game/SceneSystems.h"
 #include "random/Random.h"
 
 namespace {
@@ -22,57 +22,34 @@ template <typename... Systems> void Tick(float stepMs, Systems&... systems) {
 // and deaths balance before anything is measured.
 template <typename... Systems> void WarmUp(float stepMs, float seconds, Systems&... systems) {
     CurrentTime = 1000.0f;
-    ((systems.LastUpdate = 1.0f, systems.LastEmit = 1.0f), ...);
+    (ptest::SetClock(systems, 1.0f), ...);
     for (float t = 0.0f; t < seconds * 1000.0f; t += stepMs) {
         Tick(stepMs, systems...);
     }
-}
-
-int Occupied(const TParticleSystem& s) {
-    int n = 0;
-    for (int i = 0; i < s.Count; ++i) {
-        n += s.Particles[i].Alive != 0;
-    }
-    return n;
 }
 
 // The scene's flame and spray, ticked once per iteration at a frame step of range(0) ms.
 void BM_SceneTick(benchmark::State& state) {
     const float step = static_cast<float>(state.range(0));
     RandSeed = 12345;
-    TFlame flame(3000, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
-    TEmitter emitter(1000, 30, MakeVector(1.0f, 0.0f, 0.0f), MakeColor(1.0f, 0.0f, 0.5f, 1.0f),
-                     1.0f, 2.0f);
+    TFlame flame = MakeFlame(SceneFlame);
+    TEmitter emitter = MakeEmitter(SceneEmitter);
     WarmUp(step, 5.0f, flame, emitter);
     for (auto _ : state) {
         Tick(step, emitter, flame);
     }
-    state.counters["flame_live"] = Occupied(flame);
-    state.counters["emitter_live"] = Occupied(emitter);
+    state.counters["flame_live"] = ptest::Live(flame);
+    state.counters["emitter_live"] = ptest::Live(emitter);
     state.SetItemsProcessed(state.iterations() * (flame.Count + emitter.Count));
 }
 BENCHMARK(BM_SceneTick)->Arg(16)->Arg(4)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-// What every OpenGL entry point becomes here: a function that does nothing and returns zero.
-template <typename F> struct Nothing;
-template <typename R, typename... A> struct Nothing<R(GLAPIENTRY*)(A...)> {
-    static R GLAPIENTRY Call(A...) { return R(); }
-};
-
-void BindNothing() {
-#define PARTICLES_BENCH_NOTHING(ret, name, params, args)                                           \
-    gl::Table.name = &Nothing<gl::PFN_##name>::Call;
-    PARTICLES_GL_FUNCTIONS(PARTICLES_BENCH_NOTHING)
-#undef PARTICLES_BENCH_NOTHING
-}
-
 // Render's own cost over the scene's steady state, with every OpenGL call a do-nothing function.
 void BM_SceneRender(benchmark::State& state) {
-    BindNothing();
+    gltest::BindNothing();
     RandSeed = 12345;
-    TFlame flame(3000, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
-    TEmitter emitter(1000, 30, MakeVector(1.0f, 0.0f, 0.0f), MakeColor(1.0f, 0.0f, 0.5f, 1.0f),
-                     1.0f, 2.0f);
+    TFlame flame = MakeFlame(SceneFlame);
+    TEmitter emitter = MakeEmitter(SceneEmitter);
     WarmUp(16.0f, 5.0f, flame, emitter);
     for (auto _ : state) {
         emitter.Render();
@@ -83,18 +60,22 @@ void BM_SceneRender(benchmark::State& state) {
 }
 BENCHMARK(BM_SceneRender)->Unit(benchmark::kMicrosecond);
 
-// Per-slot cost of Update with half the slots in use: the rate is chosen so that births over the
-// mean lifetime (1.5 s for both systems) fill half of Count.
+// Per-slot cost of Update with half the slots in use: the scene's system with the rate chosen so
+// that births over the mean lifetime (1.5 s for both systems) fill half of Count.
 template <typename System> System MakeSized(std::int32_t count);
 
 template <> TEmitter MakeSized<TEmitter>(std::int32_t count) {
-    return TEmitter(count, count / 3, MakeVector(1.0f, 0.0f, 0.0f),
-                    MakeColor(1.0f, 0.0f, 0.5f, 1.0f), 1.0f, 2.0f);
+    TEmitterSetup s = SceneEmitter;
+    s.Count = count;
+    s.EmitRate = count / 3;
+    return MakeEmitter(s);
 }
 
 template <> TFlame MakeSized<TFlame>(std::int32_t count) {
-    return TFlame(count, static_cast<float>(count / 3), MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f,
-                  1.0f);
+    TFlameSetup s = SceneFlame;
+    s.Count = count;
+    s.EmitRate = static_cast<float>(count / 3);
+    return MakeFlame(s);
 }
 
 template <typename System> void BM_UpdatePerSlot(benchmark::State& state) {
@@ -110,7 +91,7 @@ template <typename System> void BM_UpdatePerSlot(benchmark::State& state) {
     state.counters["time_per_slot"] = benchmark::Counter(
         static_cast<double>(count),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    state.counters["occupancy"] = static_cast<double>(Occupied(system)) / count;
+    state.counters["occupancy"] = static_cast<double>(ptest::Live(system)) / count;
 }
 BENCHMARK_TEMPLATE(BM_UpdatePerSlot, TEmitter)
     ->RangeMultiplier(10)

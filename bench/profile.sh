@@ -17,7 +17,7 @@ if [ -z "${BUILD_DIR:-}" ]; then
 else
     build=$BUILD_DIR
 fi
-cmake --build "$build" -j2 --target frame_bench >/dev/null
+cmake --build "$build" -j "$(nproc)" --target frame_bench >/dev/null
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -17,7 +17,7 @@ else
 fi
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-if ! cmake --build "$build" -j2 >"$log" 2>&1; then
+if ! cmake --build "$build" -j "$(nproc)" >"$log" 2>&1; then
     cat "$log" >&2
     exit 1
 fi

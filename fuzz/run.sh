@@ -41,7 +41,7 @@ done
 
 cmake --preset fuzz >/dev/null
 if [ "$mode" = coverage ]; then
-    cmake --build --preset fuzz --target fuzz_bmp_coverage -j2
+    cmake --build --preset fuzz --target fuzz_bmp_coverage -j "$(nproc)"
     [ ${#inputs[@]} -gt 0 ] || inputs=(fuzz/corpus)
     profile=build/fuzz/coverage
     rm -rf "$profile"
@@ -55,7 +55,7 @@ if [ "$mode" = coverage ]; then
         src/game/BmpDecode.cpp | grep -E '^ *[0-9]+\| *0\|' || true
     exit 0
 fi
-cmake --build --preset fuzz --target fuzz_bmp -j2
+cmake --build --preset fuzz --target fuzz_bmp -j "$(nproc)"
 fuzzer=$root/build/fuzz/fuzz/fuzz_bmp
 
 # The sprites are 64 x 64 (12342 bytes); 16 KiB leaves room for larger headers and tables.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real demo (build/default/particles, from build/default where its DATA/ is) once under
-# valgrind's memcheck on a private Xvfb screen: SECONDS seconds of frames once its window is up,
-# then Escape, so that the whole tear-down runs under the checker too.
+# valgrind's memcheck on a private X screen (scripts/xsession.sh): SECONDS seconds of frames once
+# its window is up, then Escape, so that the whole tear-down runs under the checker too.
 #
 #   scripts/memcheck.sh [SECONDS]      (default 10)
 #
@@ -32,39 +32,32 @@ say() { echo "memcheck: $*"; }
 . scripts/xsession.sh
 xsession_build test || exit 1
 xsession_start || exit 1
-
-cd build/default
-PARTICLES_DIALOGS=stderr valgrind --tool=memcheck --log-file="$log" --num-callers=30 \
-    --fullpath-after="$root/" --suppressions="$supp" --gen-suppressions=all \
-    --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
-    ./particles >"$work/stdout" 2>"$work/stderr" &
-program_pid=$!
-cd "$root"
-alive() { xsession_alive; }
+work=$xsession_dir
 
 say "starting under valgrind (log: $log)"
-xsession_window 1500
+PARTICLES_DIALOGS=stderr xsession_launch build/default valgrind --tool=memcheck \
+    --log-file="$log" --num-callers=30 --fullpath-after="$root/" --suppressions="$supp" \
+    --gen-suppressions=all --leak-check=full --show-leak-kinds=definite \
+    --errors-for-leak-kinds=definite ./particles >/dev/null 2>"$work/stderr"
 
 failed=0
 fail() { say "FAILED: $*"; failed=1; }
 
-if [ -z "$window" ]; then
-    alive && fail "no window within 300 s" || fail "the program ended before its window appeared"
+if ! xsession_window 300; then
+    fail "no window"
 else
     say "window $window is up; $seconds s of frames"
     sleep "$seconds"
-    if alive; then
-        say "pressing Escape"
-        xsession_escape
+    if xsession_alive; then
+        xsession_key Escape
     else
         fail "the program ended on its own"
     fi
 fi
 # Frames and the tear-down are slow under valgrind; the leak search at the end takes a while too.
-xsession_end 3000
-[ "$status" -eq 137 ] && fail "the program did not end within 300 s of Escape"
+xsession_end 300 || fail "the program did not end within 300 s of Escape"
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
-if grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" | grep -q .; then
+if xsession_reported "$work/stderr" >/dev/null; then
     fail "the program reported:"
     sed 's/^/    | /' "$work/stderr"
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Soak test: runs the real demo (build/default/particles, from build/default where its DATA/ is)
-# on a private Xvfb screen for MINUTES minutes, samples its resident memory every ten seconds,
-# then ends it with Escape as a user would.
+# on a private X screen (scripts/xsession.sh) for MINUTES minutes, samples its resident memory
+# every ten seconds, then ends it with Escape as a user would.
 #
 #   scripts/soak.sh [MINUTES]      (default 10, at least 1)
 #
@@ -31,16 +31,12 @@ say() { echo "soak: $*"; }
 . scripts/xsession.sh
 xsession_build run || exit 1
 xsession_start || exit 1
+stderr=$xsession_dir/stderr
+PARTICLES_DIALOGS=stderr xsession_launch build/default ./particles >/dev/null 2>"$stderr"
 
-cd build/default
-PARTICLES_DIALOGS=stderr ./particles >"$work/stdout" 2>"$work/stderr" &
-program_pid=$!
-cd ../..
-alive() { xsession_alive; }
-
-if ! xsession_window 300; then
+if ! xsession_window 60; then
     say "FAILED: no window appeared; the program's stderr:"
-    cat "$work/stderr"
+    cat "$stderr"
     exit 1
 fi
 say "pid $program_pid, window $window on $DISPLAY; sampling VmRSS every 10 s for $minutes min"
@@ -55,7 +51,7 @@ for ((t = 0; t <= duration; t += 10)); do
     now=$(date +%s)
     [ $((start + t)) -gt "$now" ] && sleep $((start + t - now))
     kib=$(rss)
-    if ! alive || [ -z "$kib" ]; then
+    if ! xsession_alive || [ -z "$kib" ]; then
         died=1
         break
     fi
@@ -71,15 +67,13 @@ if [ "$died" -eq 1 ]; then
     wait "$program_pid"
     status=$?
 else
-    say "pressing Escape"
-    xsession_escape
-    xsession_end 600
-    [ "$status" -eq 137 ] && fail "the program did not end within 60 s of Escape"
+    xsession_key Escape
+    xsession_end 60 || fail "the program did not end within 60 s of Escape"
 fi
 [ "$status" -eq 0 ] || fail "exit code $status, expected 0"
-if grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" | grep -q .; then
+if xsession_reported "$stderr" >/dev/null; then
     fail "the program reported:"
-    sed 's/^/    | /' "$work/stderr"
+    sed 's/^/    | /' "$stderr"
 fi
 
 # first, at 30 s, max, last (in KiB)

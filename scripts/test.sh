@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: formatting, the native build's unit and end-to-end tests (the latter
-# under Xvfb, and the Windows build under Wine), the whole suite again under AddressSanitizer and
+# Builds and runs every test: formatting, a configure of the demo alone, the native build's unit
+# and end-to-end tests (the latter on a private X screen, with the Windows build under Wine and the
+# Debian package unpacked and run), the whole suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +12,12 @@ jobs=$(nproc)
 echo "== formatting"
 git ls-files -- 'src/*' 'tests/*' 'bench/*' 'fuzz/*' 'tools/*' | grep -E '\.(h|cpp)$' |
     xargs clang-format --dry-run --Werror
+
+echo "== the demo alone configures without GoogleTest and Google Benchmark"
+rm -rf build/demo-only
+cmake -S . -B build/demo-only -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON | grep -E '^-- (Not built|Build files)'
+rm -rf build/demo-only
 
 echo "== Windows build (MinGW-w64)"
 cmake --preset mingw >/dev/null
@@ -26,7 +33,5 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" -LE e2e
 
-if [ -x fuzz/run.sh ]; then
-    echo "== fuzzing the bitmap decoder"
-    bash fuzz/run.sh 30
-fi
+echo "== fuzzing the bitmap decoder"
+bash fuzz/run.sh 30

@@ -15,7 +15,7 @@
 #include <xmmintrin.h>
 #endif
 
-#include "capture/ScriptedClock.h"
+#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "gl/GL.h"
@@ -330,7 +330,7 @@ void CloseContext() {
 Replay::Replay(const Options& options) : Settings(options) {
     // What WinMain does, with the seed and the clock given.
     RandSeed = options.Seed;
-    SetClock(options.StartMs);
+    scriptedclock::Set(options.StartMs);
     Running = true;
     {
         const FloatEnvironmentGuard guard;
@@ -356,7 +356,7 @@ void Replay::RunFrame(std::uint32_t frame, Frame* picture) {
         glGetError();
     }
 
-    SetClock(FrameTime(Settings, frame));
+    scriptedclock::Set(FrameTime(Settings, frame));
     const std::int32_t now = GetTime();
     CurrentTime = static_cast<float>(now);
 

@@ -5,6 +5,7 @@
 
 #include "engine/DEngine.h"
 #include "engine/DMessage.h"
+#include "game/SceneSystems.h"
 #include "gl/GL.h"
 #include "platform/Win32.h"
 #include "random/FloatEnv.h"
@@ -103,10 +104,9 @@ std::uint32_t LoadTexture(const char* FileName) {
 void InitScene() {
     const std::uint32_t emitterTexture = LoadTexture("DATA\\Textures\\particle.bmp");
     const std::uint32_t flameTexture = LoadTexture("DATA\\Textures\\particle1.bmp");
-    Flame = new TFlame(3000, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
+    Flame = new TFlame(MakeFlame(SceneFlame));
     Flame->SetTexture(flameTexture);
-    Emitter = new TEmitter(1000, 30, MakeVector(1.0f, 0.0f, 0.0f),
-                           MakeColor(1.0f, 0.0f, 0.5f, 1.0f), 1.0f, 2.0f);
+    Emitter = new TEmitter(MakeEmitter(SceneEmitter));
     Emitter->SetTexture(emitterTexture);
 }
 

@@ -31,7 +31,7 @@ std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t i
     return static_cast<std::uint32_t>(whole) + 1u;
 }
 
-void RunFrame(MSG& message, std::int32_t& reference) {
+void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             Running = false;
@@ -48,9 +48,9 @@ void RunFrame(MSG& message, std::int32_t& reference) {
     CurrentTime = static_cast<float>(now);
 
     // Drawing before ticking: the frame shows the state the previous frame's ticks left.
-    RenderScene();
+    hooks.Render();
     for (std::uint32_t ticks = TicksDue(now, reference, UpdateInterval); ticks > 0; --ticks) {
-        UpdateScene();
+        hooks.Update();
     }
 
     glFlush();
@@ -74,7 +74,7 @@ void program::WinMain() {
     std::int32_t reference = GetTime();
     MSG message = {};
     while (Running) {
-        RunFrame(message, reference);
+        RunFrame(message, reference, SceneHooks);
     }
 
     FreeScene();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "game/DGame.h"
 #include "platform/Win32.h"
 
 // The loop runs while this is true; Escape and the quit message clear it.
@@ -18,9 +19,19 @@ namespace program {
 void WinMain();
 } // namespace program
 
+// What a frame draws and what each of its ticks runs.
+struct TFrameHooks {
+    void (*Render)();
+    void (*Update)();
+};
+
+// The program's frames draw and tick the scene.
+constexpr TFrameHooks SceneHooks = {RenderScene, UpdateScene};
+
 // One pass of the frame loop: at most one window message, the clock, drawing, ticking and
-// presenting. `reference` is the time up to which ticks have been accounted for.
-void RunFrame(MSG& message, std::int32_t& reference);
+// presenting. `reference` is the time up to which ticks have been accounted for; `hooks` draw and
+// tick (a benchmark hands in its own, to time the scene's).
+void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks = SceneHooks);
 
 // How many times a frame at `now` runs UpdateScene, with the tick reference advanced past the
 // whole intervals consumed and the remainder carried. Times wrap in 32 bits. An interval below 1

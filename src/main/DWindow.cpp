@@ -179,6 +179,7 @@ void KillGLWindow() {
         ShowCursor(TRUE);
     }
 
+    // The Russian texts below are the program's own, shown exactly as they stand.
     if (!wglMakeCurrent(DeviceContext, nullptr)) {
         ShowTearDownError("Не могу выбрать контекст рендиринга!");
     }

@@ -9,9 +9,9 @@
 #include "math/DVector.h"
 
 // One particle slot. Packed: OpenGL reads Color and Position straight out of the array, so the
-// record is exactly 57 bytes and slot i starts at byte 57 * i. For odd slots the floats are
-// misaligned: copy members to locals (never bind references or take their addresses) and store
-// them back.
+// record is exactly 57 bytes and slot i starts at byte 57 * i. As 57 * i is a multiple of 4 only
+// when i is, the floats of three slots in four are misaligned: copy members to locals (never bind
+// references or take their addresses) and store them back.
 #pragma pack(push, 1)
 struct TParticle {
     TVector3 Position;  // world units

@@ -4,27 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include "GLDoubles.h"
 #include "gl/GL.h"
 
 namespace {
-std::vector<GLenum> Enabled;
-void GLAPIENTRY RecordEnable(GLenum cap) {
-    Enabled.push_back(cap);
-}
 GLenum GLAPIENTRY FakeError() {
     return 0x0502;
 }
 } // namespace
 
 TEST(Binding, TestsCanPutRecordersIntoTheTable) {
-    gl::ResetTable();
-    Enabled.clear();
-    gl::Table.glEnable = RecordEnable;
+    gltest::Record();
     gl::Table.glGetError = FakeError;
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     EXPECT_EQ(glGetError(), 0x0502u);
-    EXPECT_EQ(Enabled, (std::vector<GLenum>{GL_BLEND, GL_TEXTURE_2D}));
+    EXPECT_EQ(gltest::Calls,
+              (std::vector<gltest::Call>{{"glEnable", {GL_BLEND}}, {"glEnable", {GL_TEXTURE_2D}}}));
     gl::ResetTable();
 }
 

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "RandomSteps.h"
 #include "platform/Win32.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 
-#ifndef _WIN32
-#include "support/ScriptedClock.h"
-#endif
+#include "platform/ScriptedClock.h"
 
 TEST(Random, SequenceFromSeedZero) {
     RandSeed = 0;
@@ -27,28 +26,23 @@ TEST(Random, SequenceFromSeedZero) {
     }
 }
 
-namespace {
-// The state whose step leads to `state`: (state - 1) × 134775813⁻¹ mod 2^32.
-std::uint32_t StateBefore(std::uint32_t state) {
-    return (state - 1u) * 3645876429u;
-}
-} // namespace
+using randomtest::PreviousState;
 
 TEST(Random, StaysBelowOneButRoundsToOneAsFloatFromTheTop128States) {
-    RandSeed = StateBefore(4294967295u);
+    RandSeed = PreviousState(4294967295u);
     const Real top = Random();
     EXPECT_EQ(RandSeed, 4294967295u);
     EXPECT_LT(top, Real(1));
     EXPECT_EQ(static_cast<float>(top), 1.0f);
 
-    RandSeed = StateBefore(4294967168u);
+    RandSeed = PreviousState(4294967168u);
     EXPECT_EQ(static_cast<float>(Random()), 1.0f);
-    RandSeed = StateBefore(4294967167u);
+    RandSeed = PreviousState(4294967167u);
     EXPECT_LT(static_cast<float>(Random()), 1.0f);
 }
 
 TEST(Random, ReturnsZeroFromTheStateBeforeZero) {
-    RandSeed = StateBefore(0u);
+    RandSeed = PreviousState(0u);
     EXPECT_EQ(Random(), Real(0));
     EXPECT_EQ(RandSeed, 0u);
 }
@@ -107,15 +101,13 @@ TEST(FloatEnvironment, DivisionByZeroAndInvalidDoNotTrap) {
 }
 
 TEST(Randomize, SeedsFromTheCounterOrElseTheTickCount) {
-    scripted::Clock& clock = scripted::TheClock();
-    clock = scripted::Clock();
-    clock.count = 0x123456789ABLL;
-    clock.ticks = 777;
+    // 123456789 ms are 0x11F71FB0450 counts of the 10 MHz counter: its low 32 bits seed.
+    scriptedclock::Set(123456789);
     Randomize();
-    EXPECT_EQ(RandSeed, 0x456789ABu); // the counter's low 32 bits
+    EXPECT_EQ(RandSeed, 0x71FB0450u);
 
-    clock.counterFails = true;
+    scriptedclock::FailCounter(true);
     Randomize();
-    EXPECT_EQ(RandSeed, 777u);
-    clock = scripted::Clock();
+    EXPECT_EQ(RandSeed, 123456789u); // the tick count
+    scriptedclock::FailCounter(false);
 }

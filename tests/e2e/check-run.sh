@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# One end-to-end run of the demo on a private Xvfb screen, natively or the Windows build under
-# Wine, with the checks of its outcome: exit status 0, and exactly the message boxes that the
-# display mode calls for.
+# One end-to-end run of the demo on a private X screen (scripts/xsession.sh), natively or the
+# Windows build under Wine, with the checks of its outcome: exit status 0, and exactly the message
+# boxes that the display mode calls for.
 #
-#   check-run.sh --program PATH [--wine PREFIX] --screen WxHxD --mode fullscreen|windowed
-#                --end escape|close [--closer PATH] [--run SECONDS]
+#   check-run.sh --program PATH [--wine PREFIX] [--dir DIR] --screen WxHxD
+#                --mode fullscreen|windowed --end escape|close [--closer PATH] [--run SECONDS]
 #                [--picture CHECKER SIDE]
 #
+# The program runs in DIR, by default in its own directory (where the build puts DATA/).
 # fullscreen: the screen offers the 1024x768 mode, so nothing may be reported;
 # windowed:   it does not, so the switch must be refused with "Unable to switch to fullscreen!"
 #             (natively on stderr, under Wine in a real message box, dismissed with Return), and
@@ -15,10 +16,12 @@
 #             screenshot checker; SIDE is where the flame must be: left or right).
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
+. "$session"
 
 program=
 prefix=
+dir=
 screen=1024x768x24
 mode=fullscreen
 end=escape
@@ -30,6 +33,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --program) program=$2; shift 2 ;;
         --wine) prefix=$2; shift 2 ;;
+        --dir) dir=$2; shift 2 ;;
         --screen) screen=$2; shift 2 ;;
         --mode) mode=$2; shift 2 ;;
         --end) end=$2; shift 2 ;;
@@ -44,7 +48,7 @@ if [ ! -f "$program" ]; then
     exit 77
 fi
 program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
-dir=$(dirname "$program")
+[ -n "$dir" ] || dir=$(dirname "$program")
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -63,7 +67,7 @@ if [ -n "$prefix" ]; then
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$prefix/system.reg" ]; then
         echo "check-run: creating the Wine prefix $prefix (once; slow)"
-        "$here/run-in-xvfb.sh" --end none --timeout 300 -- wineboot -i >/dev/null 2>&1
+        bash "$session" --end none --timeout 300 -- wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
     # A wineserver left from another run may still serve a display that is gone.
@@ -78,7 +82,7 @@ else
 fi
 
 echo "check-run: ${prefix:+wine }$program on $screen, expecting $mode mode, ending with $end"
-"$here/run-in-xvfb.sh" "${options[@]}" -- "${command[@]}" 2>"$work/log"
+bash "$session" "${options[@]}" -- "${command[@]}" 2>"$work/log"
 status=$?
 [ -n "$prefix" ] && wineserver -k 2>/dev/null
 
@@ -107,7 +111,7 @@ if [ -n "$prefix" ]; then
 else
     # With PARTICLES_DIALOGS=stderr each message box is one "caption: text" line. The Win32
     # layer's own notes (a missing swap-interval control, say) are no message boxes.
-    grep -v -E '^(gdi32|user32|kernel32): ' "$work/stderr" >"$work/boxes"
+    xsession_reported "$work/stderr" >"$work/boxes"
     if [ "$mode" = windowed ]; then
         [ "$(cat "$work/boxes")" = "$refused" ] ||
             fail "the only message should be \"$refused\""

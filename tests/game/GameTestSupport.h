@@ -1,8 +1,6 @@
-// Shared by the loader and scene tests: a scratch working directory and a GL call recorder.
+// Shared by the loader and scene tests: a scratch working directory.
 #pragma once
 
-#include <cstdarg>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "gl/GL.h"
-#include "support/Win32Seam.h"
+#include "Win32Seam.h"
 
 // Runs each test in a fresh empty current directory, removed afterwards.
 class InScratchDirectory : public ::testing::Test {
@@ -57,76 +55,3 @@ class InScratchDirectory : public ::testing::Test {
     std::filesystem::path Previous;
     std::filesystem::path Directory;
 };
-
-// Every recorded GL call as one line of text, in order.
-namespace record {
-
-inline std::vector<std::string> Calls;
-inline GLuint NextTexture = 1;
-// The pixels handed to each gluBuild2DMipmaps call.
-inline std::vector<std::vector<std::uint8_t>> Uploads;
-
-inline std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-inline std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-inline void GLAPIENTRY GenTextures(GLsizei n, GLuint* textures) {
-    for (GLsizei i = 0; i < n; ++i) {
-        textures[i] = NextTexture++;
-    }
-    Calls.push_back(Format("glGenTextures(%d)", n));
-}
-inline void GLAPIENTRY BindTexture(GLenum target, GLuint texture) {
-    Calls.push_back(Format("glBindTexture(0x%04X, %u)", target, texture));
-}
-inline void GLAPIENTRY TexEnvi(GLenum target, GLenum pname, GLint param) {
-    Calls.push_back(Format("glTexEnvi(0x%04X, 0x%04X, 0x%04X)", target, pname, param));
-}
-inline void GLAPIENTRY TexParameteri(GLenum target, GLenum pname, GLint param) {
-    Calls.push_back(Format("glTexParameteri(0x%04X, 0x%04X, 0x%04X)", target, pname, param));
-}
-inline GLint GLAPIENTRY Build2DMipmaps(GLenum target, GLint components, GLint width, GLint height,
-                                       GLenum format, GLenum type, const void* data) {
-    Calls.push_back(Format("gluBuild2DMipmaps(0x%04X, %d, %d, %d, 0x%04X, 0x%04X)", target,
-                           components, width, height, format, type));
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    Uploads.emplace_back(bytes, bytes + static_cast<std::size_t>(width) * height * 3);
-    return 0;
-}
-
-// Starts recording the texture calls.
-inline void TextureCalls() {
-    Calls.clear();
-    Uploads.clear();
-    NextTexture = 1;
-    gl::Table.glGenTextures = GenTextures;
-    gl::Table.glBindTexture = BindTexture;
-    gl::Table.glTexEnvi = TexEnvi;
-    gl::Table.glTexParameteri = TexParameteri;
-    gl::Table.gluBuild2DMipmaps = Build2DMipmaps;
-}
-
-} // namespace record
-
-namespace record {
-
-// Every entry point answers with a do-nothing that returns zero, so that no test reaches a real
-// library; the recorders a test needs go on top.
-template <typename F> struct Quiet;
-template <typename R, typename... A> struct Quiet<R(GLAPIENTRY*)(A...)> {
-    static R GLAPIENTRY Call(A...) { return R(); }
-};
-
-inline void SilenceAll() {
-#define PARTICLES_GL_QUIET(ret, name, params, args) gl::Table.name = &Quiet<gl::PFN_##name>::Call;
-    PARTICLES_GL_FUNCTIONS(PARTICLES_GL_QUIET)
-#undef PARTICLES_GL_QUIET
-}
-
-} // namespace record

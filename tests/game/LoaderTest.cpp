@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "BmpBuilder.h"
+#include "GLDoubles.h"
 #include "GameTestSupport.h"
 #include "game/DGame.h"
 
@@ -97,24 +98,26 @@ TEST_F(Loader, EachFailureShowsItsMessageUnderBmpUnitAndGivesNoPixels) {
 
 TEST_F(Loader, LoadTextureMakesAMipmappedLinearTextureOfThePixels) {
     WriteFile("DATA/Textures/t.bmp", BmpBuilder::Plain(8, 4).Bytes());
-    record::TextureCalls();
-    record::NextTexture = 7;
+    gltest::Record();
+    gltest::NextTexture = 7;
     EXPECT_EQ(LoadTexture("DATA\\Textures\\t.bmp"), 7u);
-    EXPECT_EQ(record::Calls, (std::vector<std::string>{
-                                 "glGenTextures(1)",
-                                 "glBindTexture(0x0DE1, 7)",
-                                 "glTexEnvi(0x2300, 0x2200, 0x2100)",
-                                 "glTexParameteri(0x0DE1, 0x2800, 0x2601)",
-                                 "glTexParameteri(0x0DE1, 0x2801, 0x2601)",
-                                 "gluBuild2DMipmaps(0x0DE1, 3, 8, 4, 0x1907, 0x1401)",
-                             }));
     // Red-green-blue, the first stored row as texture row 0.
-    ASSERT_EQ(record::Uploads.size(), 1u);
-    std::vector<std::uint8_t> expected = BmpBuilder::Pattern(8, 4);
-    for (std::size_t i = 0; i < expected.size(); i += 3) {
-        std::swap(expected[i], expected[i + 2]);
+    std::vector<std::uint8_t> pixels = BmpBuilder::Pattern(8, 4);
+    for (std::size_t i = 0; i < pixels.size(); i += 3) {
+        std::swap(pixels[i], pixels[i + 2]);
     }
-    EXPECT_EQ(record::Uploads[0], expected);
+    EXPECT_EQ(gltest::Calls,
+              (std::vector<gltest::Call>{
+                  {"glGenTextures", {1}, nullptr, {7}},
+                  {"glBindTexture", {GL_TEXTURE_2D, 7}},
+                  {"glTexEnvi", {GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE}},
+                  {"glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR}},
+                  {"glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR}},
+                  {"gluBuild2DMipmaps",
+                   {GL_TEXTURE_2D, 3, 8, 4, GL_RGB, GL_UNSIGNED_BYTE},
+                   nullptr,
+                   {pixels.begin(), pixels.end()}},
+              }));
     EXPECT_TRUE(seam::TakeMessageBoxes().empty());
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "BmpBuilder.h"
+#include "GLDoubles.h"
 #include "GameTestSupport.h"
+#include "ParticleTestSupport.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "random/Random.h"
@@ -26,74 +28,6 @@ const char* Owner(const GLfloat* v) {
     return "stray vertex";
 }
 
-double Aspect = 0.0;
-
-void GLAPIENTRY MatrixMode(GLenum mode) {
-    record::Calls.push_back(record::Format("glMatrixMode(0x%04X)", mode));
-}
-void GLAPIENTRY LoadIdentity() {
-    record::Calls.push_back("glLoadIdentity()");
-}
-void GLAPIENTRY Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
-    Aspect = aspect;
-    record::Calls.push_back(
-        record::Format("gluPerspective(%g, %.17g, %g, %g)", fovy, aspect, zNear, zFar));
-}
-void GLAPIENTRY LookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
-                       GLdouble ux, GLdouble uy, GLdouble uz) {
-    record::Calls.push_back(record::Format("gluLookAt(%g, %g, %g, %g, %g, %g, %g, %g, %g)", ex, ey,
-                                           ez, cx, cy, cz, ux, uy, uz));
-}
-void GLAPIENTRY ClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-    record::Calls.push_back(record::Format("glClearColor(%g, %g, %g, %g)", r, g, b, a));
-}
-void GLAPIENTRY ClearDepth(GLclampd depth) {
-    record::Calls.push_back(record::Format("glClearDepth(%g)", depth));
-}
-void GLAPIENTRY Clear(GLbitfield mask) {
-    record::Calls.push_back(record::Format("glClear(0x%04X)", mask));
-}
-void GLAPIENTRY Enable(GLenum cap) {
-    record::Calls.push_back(record::Format("glEnable(0x%04X)", cap));
-}
-void GLAPIENTRY Begin(GLenum mode) {
-    record::Calls.push_back(record::Format("glBegin(0x%04X)", mode));
-}
-void GLAPIENTRY End() {
-    record::Calls.push_back("glEnd()");
-}
-void GLAPIENTRY Vertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    record::Calls.push_back(record::Format("glVertex3f(%g, %g, %g)", x, y, z));
-}
-void GLAPIENTRY Vertex3fv(const GLfloat* v) {
-    record::Calls.push_back(Owner(v));
-}
-void GLAPIENTRY PushAttrib(GLbitfield) {
-    record::Calls.push_back("glPushAttrib");
-}
-
-struct Deletion {
-    GLuint name;
-    const char* field;
-    bool bothAlive;
-    bool operator==(const Deletion& o) const {
-        return name == o.name && std::string(field) == o.field && bothAlive == o.bothAlive;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const Deletion& d) {
-    return out << "{" << d.name << ", " << d.field << ", " << (d.bothAlive ? "both alive" : "freed")
-               << "}";
-}
-std::vector<Deletion> Deletions;
-
-void GLAPIENTRY DeleteTextures(GLsizei n, const GLuint* textures) {
-    EXPECT_EQ(n, 1);
-    const char* field = Emitter && textures == &Emitter->Texture ? "Emitter.Texture"
-                        : Flame && textures == &Flame->Texture   ? "Flame.Texture"
-                                                                 : "elsewhere";
-    Deletions.push_back({*textures, field, Emitter != nullptr && Flame != nullptr});
-}
-
 // Drops runs of equal entries to one entry followed by "×count".
 std::vector<std::string> Runs(const std::vector<std::string>& calls) {
     std::vector<std::string> out;
@@ -108,6 +42,9 @@ std::vector<std::string> Runs(const std::vector<std::string>& calls) {
     return out;
 }
 
+// Whether both systems still existed at each glDeleteTextures call.
+std::vector<bool> BothAlive;
+
 class Scene : public InScratchDirectory {
   protected:
     void SetUp() override {
@@ -115,10 +52,7 @@ class Scene : public InScratchDirectory {
         // Different sizes, so that each upload shows which file it came from.
         WriteFile("DATA/Textures/particle.bmp", BmpBuilder::Plain(4, 4).Bytes());
         WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(8, 8).Bytes());
-        record::SilenceAll();
-        record::TextureCalls();
-        Deletions.clear();
-        gl::Table.glDeleteTextures = DeleteTextures;
+        gltest::Record();
         InitScene();
         ASSERT_NE(Flame, nullptr);
         ASSERT_NE(Emitter, nullptr);
@@ -132,46 +66,17 @@ class Scene : public InScratchDirectory {
 
     // Makes the next ticks see a frame time one second after the systems were created.
     static void OneSecondLater() { CurrentTime = (Flame->LastUpdate + 1.0f) * 1000.0f; }
-
-    static void RecordDrawing() {
-        record::Calls.clear();
-        gl::Table.glMatrixMode = MatrixMode;
-        gl::Table.glLoadIdentity = LoadIdentity;
-        gl::Table.gluPerspective = Perspective;
-        gl::Table.gluLookAt = LookAt;
-        gl::Table.glClearColor = ClearColor;
-        gl::Table.glClearDepth = ClearDepth;
-        gl::Table.glClear = Clear;
-        gl::Table.glEnable = Enable;
-        gl::Table.glBegin = Begin;
-        gl::Table.glEnd = End;
-        gl::Table.glVertex3f = Vertex3f;
-        gl::Table.glVertex3fv = Vertex3fv;
-        gl::Table.glPushAttrib = PushAttrib;
-    }
 };
-
-std::int32_t LiveParticles(const TParticleSystem& s) {
-    std::int32_t n = 0;
-    for (std::int32_t i = 0; i < s.Count; ++i) {
-        n += s.Particles[i].Alive != 0;
-    }
-    return n;
-}
 
 } // namespace
 
 TEST_F(Scene, InitLoadsTheEmitterSpriteFirstAndGivesEachSystemItsOwn) {
-    std::vector<std::string> uploads;
-    for (const auto& call : record::Calls) {
-        if (call.rfind("gluBuild2DMipmaps", 0) == 0) {
-            uploads.push_back(call);
-        }
-    }
-    EXPECT_EQ(uploads, (std::vector<std::string>{
-                           "gluBuild2DMipmaps(0x0DE1, 3, 4, 4, 0x1907, 0x1401)",
-                           "gluBuild2DMipmaps(0x0DE1, 3, 8, 8, 0x1907, 0x1401)",
-                       }));
+    const std::vector<gltest::Call> uploads = gltest::CallsOf("gluBuild2DMipmaps");
+    ASSERT_EQ(uploads.size(), 2u);
+    EXPECT_EQ(uploads[0].Args,
+              (std::vector<double>{GL_TEXTURE_2D, 3, 4, 4, GL_RGB, GL_UNSIGNED_BYTE}));
+    EXPECT_EQ(uploads[1].Args,
+              (std::vector<double>{GL_TEXTURE_2D, 3, 8, 8, GL_RGB, GL_UNSIGNED_BYTE}));
     EXPECT_EQ(Emitter->Texture, 1u); // particle.bmp
     EXPECT_EQ(Flame->Texture, 2u);   // particle1.bmp
 }
@@ -179,51 +84,57 @@ TEST_F(Scene, InitLoadsTheEmitterSpriteFirstAndGivesEachSystemItsOwn) {
 TEST_F(Scene, RenderSetsTheCameraThenDrawsMarkerEmitterFlame) {
     OneSecondLater();
     UpdateScene();
-    const std::int32_t sparks = LiveParticles(*Emitter);
-    const std::int32_t flames = LiveParticles(*Flame);
+    const int sparks = ptest::Live(*Emitter);
+    const int flames = ptest::Live(*Flame);
     ASSERT_GT(sparks, 0);
     ASSERT_GT(flames, 0);
 
-    RecordDrawing();
+    gltest::Record();
     RenderScene();
     // The scene's own calls up to the first system's drawing, then only the particles.
-    std::vector<std::string> drawn;
+    std::vector<gltest::Call> own;
+    std::vector<std::string> particles;
     bool systems = false;
-    for (const auto& call : record::Calls) {
-        systems = systems || call == "glPushAttrib";
-        if (!systems || call.find("particle") != std::string::npos) {
-            drawn.push_back(call);
+    for (const gltest::Call& call : gltest::Calls) {
+        systems = systems || call.Name == "glPushAttrib";
+        if (!systems) {
+            own.push_back(call);
+        } else if (call.Name == "glVertex3fv") {
+            particles.push_back(Owner(static_cast<const GLfloat*>(call.Address)));
         }
     }
-    EXPECT_EQ(Runs(drawn), (std::vector<std::string>{
-                               "glMatrixMode(0x1701)",
-                               "glLoadIdentity()",
-                               "gluPerspective(60, 1.3333333333333333, 1, 60)",
-                               "glMatrixMode(0x1700)",
-                               "glLoadIdentity()",
-                               "gluLookAt(3, 3, 3, 0, 0, 0, 0, 0, 1)",
-                               "glClearColor(0, 0, 0, 0)",
-                               "glClearDepth(1)",
-                               "glClear(0x4100)",
-                               "glEnable(0x0B71)",
-                               "glBegin(0x0000)",
-                               "glVertex3f(0, 0, 0)",
-                               "glEnd()",
-                               "emitter particle x" + std::to_string(sparks),
-                               "flame particle x" + std::to_string(flames),
-                           }));
-    EXPECT_EQ(Aspect, 4.0 / 3.0);
+    EXPECT_EQ(own, (std::vector<gltest::Call>{
+                       {"glMatrixMode", {GL_PROJECTION}},
+                       {"glLoadIdentity", {}},
+                       {"gluPerspective", {60, 4.0 / 3.0, 1, 60}},
+                       {"glMatrixMode", {GL_MODELVIEW}},
+                       {"glLoadIdentity", {}},
+                       {"gluLookAt", {3, 3, 3, 0, 0, 0, 0, 0, 1}},
+                       {"glClearColor", {0, 0, 0, 0}},
+                       {"glClearDepth", {1}},
+                       {"glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}},
+                       {"glEnable", {GL_DEPTH_TEST}},
+                       {"glBegin", {GL_POINTS}},
+                       {"glVertex3f", {0, 0, 0}},
+                       {"glEnd", {}},
+                   }));
+    EXPECT_EQ(Runs(particles), (std::vector<std::string>{
+                                   "emitter particle x" + std::to_string(sparks),
+                                   "flame particle x" + std::to_string(flames),
+                               }));
 }
 
 TEST_F(Scene, TheAspectFollowsTheSettingsNotTheWindow) {
     const std::int32_t width = ScreenWidth, height = ScreenHeight;
-    RecordDrawing();
+    gltest::Record();
     ScreenWidth = 1280;
     ScreenHeight = 720;
     RenderScene();
     ScreenWidth = width;
     ScreenHeight = height;
-    EXPECT_EQ(Aspect, 16.0 / 9.0);
+    const std::vector<gltest::Call> perspective = gltest::CallsOf("gluPerspective");
+    ASSERT_EQ(perspective.size(), 1u);
+    EXPECT_EQ(perspective[0].Args[1], 16.0 / 9.0);
 }
 
 TEST_F(Scene, UpdateTicksTheEmitterBeforeTheFlame) {
@@ -237,13 +148,26 @@ TEST_F(Scene, UpdateTicksTheEmitterBeforeTheFlame) {
     EXPECT_EQ(velocity.x, expected.x);
     EXPECT_EQ(velocity.y, expected.y);
     EXPECT_EQ(velocity.z, expected.z);
-    EXPECT_GT(LiveParticles(*Flame), 0);
+    EXPECT_GT(ptest::Live(*Flame), 0);
 }
 
 TEST_F(Scene, FreeDeletesTheEmitterTextureThenTheFlamesThenTheSystems) {
+    const GLuint* emitterTexture = &Emitter->Texture;
+    const GLuint* flameTexture = &Flame->Texture;
+    BothAlive.clear();
+    gltest::OnCall = [](const gltest::Call& call) {
+        if (call.Name == "glDeleteTextures") {
+            BothAlive.push_back(Emitter != nullptr && Flame != nullptr);
+        }
+    };
     FreeScene();
-    EXPECT_EQ(Deletions,
-              (std::vector<Deletion>{{1, "Emitter.Texture", true}, {2, "Flame.Texture", true}}));
+    const std::vector<gltest::Call> deleted = gltest::CallsOf("glDeleteTextures");
+    ASSERT_EQ(deleted.size(), 2u);
+    EXPECT_EQ(deleted[0], (gltest::Call{"glDeleteTextures", {1}, nullptr, {1}}));
+    EXPECT_EQ(deleted[0].Address, emitterTexture);
+    EXPECT_EQ(deleted[1], (gltest::Call{"glDeleteTextures", {1}, nullptr, {2}}));
+    EXPECT_EQ(deleted[1].Address, flameTexture);
+    EXPECT_EQ(BothAlive, (std::vector<bool>{true, true}));
     EXPECT_EQ(Flame, nullptr);
     EXPECT_EQ(Emitter, nullptr);
 }
@@ -254,7 +178,7 @@ TEST_F(SceneDeathTest, AMissingEmitterSpriteEndsInitBeforeTheFlameSpriteIsTried)
     WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(4, 4).Bytes());
     EXPECT_EXIT(
         {
-            record::SilenceAll();
+            gltest::BindNothing();
             InitScene();
         },
         ::testing::ExitedWithCode(1),

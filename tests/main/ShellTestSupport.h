@@ -15,8 +15,8 @@
 #include "gl/GL.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
-#include "support/UserInput.h"
-#include "support/Win32Seam.h"
+#include "UserInput.h"
+#include "Win32Seam.h"
 
 namespace shelltest {
 

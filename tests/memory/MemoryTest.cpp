@@ -9,126 +9,19 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "AllocationCounter.h"
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
 #include "game/DGame.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
 #include "random/Random.h"
-#include "support/UserInput.h"
-
-// ---------------------------------------------------------------------------------------------
-// Counting. Every operator new of the process lands here (the executable's definitions replace
-// the library's for every shared library too). The program's own calls of malloc, calloc and
-// realloc are routed here by the linker (--wrap applies to the statically linked code: the
-// program's libraries and this test).
-
-namespace {
-std::uint64_t News = 0;
-std::uint64_t Mallocs = 0;
-} // namespace
-
-extern "C" {
-void* __real_malloc(std::size_t size);
-void* __real_calloc(std::size_t count, std::size_t size);
-void* __real_realloc(void* p, std::size_t size);
-
-void* __wrap_malloc(std::size_t size) {
-    ++Mallocs;
-    return __real_malloc(size);
-}
-void* __wrap_calloc(std::size_t count, std::size_t size) {
-    ++Mallocs;
-    return __real_calloc(count, size);
-}
-void* __wrap_realloc(void* p, std::size_t size) {
-    ++Mallocs;
-    return __real_realloc(p, size);
-}
-}
-
-namespace {
-void* Allocate(std::size_t size) {
-    ++News;
-    if (void* p = __real_malloc(size ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* AllocateAligned(std::size_t size, std::align_val_t alignment) {
-    ++News;
-    const auto a = static_cast<std::size_t>(alignment);
-    // aligned_alloc wants a multiple of the alignment.
-    if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a + (size == 0 ? a : 0))) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return AllocateAligned(size, alignment);
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-    return AllocateAligned(size, alignment);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-
-// ---------------------------------------------------------------------------------------------
+#include "UserInput.h"
 
 namespace {
 
-struct Counts {
-    std::uint64_t news;
-    std::uint64_t mallocs;
-};
-
-Counts Now() {
-    return {News, Mallocs};
-}
+using alloctest::Counts;
+using alloctest::Now;
 
 // Frames enough for everything that happens once (entry points resolved, the driver's shaders
 // compiled, the first ticks): allocations there are start-up, not per frame.
@@ -142,8 +35,8 @@ TEST(Counters, SeeOperatorNewAndTheProgramsOwnMalloc) {
     ::operator delete(p);
     void* volatile q = std::malloc(8); // volatile: the pair is not optimised away
     std::free(q);
-    EXPECT_EQ(News - before.news, 1u);
-    EXPECT_EQ(Mallocs - before.mallocs, 1u);
+    EXPECT_EQ(Now().news - before.news, 1u);
+    EXPECT_EQ(Now().mallocs - before.mallocs, 1u);
 }
 
 // The program between its start and its end, as WinMain runs it.
@@ -178,8 +71,8 @@ TEST_F(RunningProgram, QuietFramesAllocateNothing) {
     for (int frame = 0; frame < Frames; ++frame) {
         Frame();
     }
-    EXPECT_EQ(News - before.news, 0u) << "operator new calls in " << Frames << " frames";
-    EXPECT_EQ(Mallocs - before.mallocs, 0u) << "malloc calls in " << Frames << " frames";
+    EXPECT_EQ(Now().news - before.news, 0u) << "operator new calls in " << Frames << " frames";
+    EXPECT_EQ(Now().mallocs - before.mallocs, 0u) << "malloc calls in " << Frames << " frames";
     EXPECT_TRUE(Running);
     EXPECT_GT(Flame->Count, 0);
 }
@@ -210,8 +103,8 @@ TEST_F(RunningProgram, KeyboardTrafficAllocatesNothing) {
     for (int n = Frames; n < 3 * Frames; ++n) {
         frame(n);
     }
-    EXPECT_EQ(News - before.news, 0u) << "operator new calls in " << 2 * Frames << " frames";
-    EXPECT_EQ(Mallocs - before.mallocs, 0u) << "malloc calls in " << 2 * Frames << " frames";
+    EXPECT_EQ(Now().news - before.news, 0u) << "operator new calls in " << 2 * Frames << " frames";
+    EXPECT_EQ(Now().mallocs - before.mallocs, 0u) << "malloc calls in " << 2 * Frames << " frames";
     // The keys did reach the window procedure, and nothing ended the loop.
     EXPECT_TRUE(sawA);
     EXPECT_TRUE(sawB);

@@ -5,16 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ColorChecks.h"
 #include "particles/DColorSpline.h"
 
 namespace {
-
-void ExpectColorNear(const TColor4& c, float r, float g, float b, float a, float eps = 1e-6f) {
-    EXPECT_NEAR(c.r, r, eps);
-    EXPECT_NEAR(c.g, g, eps);
-    EXPECT_NEAR(c.b, b, eps);
-    EXPECT_NEAR(c.a, a, eps);
-}
 
 void ExpectColorEq(const TColor4& c, const TColor4& e) {
     EXPECT_EQ(c.r, e.r);

@@ -5,20 +5,24 @@
 #include <gtest/gtest.h>
 
 #include "ParticleTestSupport.h"
+#include "RandomSteps.h"
 #include "particles/DEmitter.h"
 #include "random/Random.h"
 
 using ptest::ColorOf;
 using ptest::PositionOf;
 using ptest::SetClock;
+using ptest::TickAt;
 using ptest::VelocityOf;
 
 namespace {
 
-// The scene's spray, with a colour whose alpha is not 1.
-TEmitter SceneEmitter(std::int32_t count = 1000) {
-    return TEmitter(count, 30, MakeVector(1.0f, 0.0f, 0.0f), MakeColor(1.0f, 0.0f, 0.5f, 0.25f),
-                    1.0f, 2.0f);
+// The scene's spray with `count` slots and a colour whose alpha is not 1.
+TEmitter TranslucentSpray(std::int32_t count) {
+    TEmitterSetup s = SceneEmitter;
+    s.Count = count;
+    s.Color.a = 0.25f;
+    return MakeEmitter(s);
 }
 
 float Fade(float age, float life) {
@@ -47,7 +51,7 @@ TEST(EmitterCreate, StoresItsParameters) {
 }
 
 TEST(EmitterInit, DrawsTheDirectionThenTheLifetime) {
-    TEmitter e = SceneEmitter(8);
+    TEmitter e = TranslucentSpray(8);
     SetClock(e, 0.0f);
     CurrentTime = 100.0f; // x = 0.1 × 30 = 3: four newborns
     const std::uint32_t seed = 0x12345678u;
@@ -57,10 +61,11 @@ TEST(EmitterInit, DrawsTheDirectionThenTheLifetime) {
     std::uint32_t state = seed;
     for (int i = 0; i < 4; ++i) {
         // Three draws for the direction (none is rejected with this seed), one for the lifetime.
-        const std::uint32_t sx = ptest::Advance(state, 1), sy = ptest::Advance(state, 2),
-                            sz = ptest::Advance(state, 3), sr = ptest::Advance(state, 4);
+        const std::uint32_t sx = randomtest::Advance(state, 1), sy = randomtest::Advance(state, 2),
+                            sz = randomtest::Advance(state, 3), sr = randomtest::Advance(state, 4);
         state = sr;
-        const long double x = ptest::DrawOf(sx), y = ptest::DrawOf(sy), z = ptest::DrawOf(sz);
+        const long double x = randomtest::DrawOf(sx), y = randomtest::DrawOf(sy),
+                          z = randomtest::DrawOf(sz);
         const long double len = std::sqrt(x * x + y * y + z * z);
         const TParticle& p = e.Particles[i];
         ASSERT_EQ(p.Alive, 1) << i;
@@ -69,7 +74,8 @@ TEST(EmitterInit, DrawsTheDirectionThenTheLifetime) {
         EXPECT_NEAR(v.x, 0.5L * x / len, 5e-7);
         EXPECT_NEAR(v.y, 0.5L * y / len, 5e-7);
         EXPECT_NEAR(v.z, 0.5L * z / len, 5e-7);
-        EXPECT_EQ(float(p.Life), static_cast<float>(2.0L + ptest::DrawOf(sr) * (1.0L - 2.0L))) << i;
+        EXPECT_EQ(float(p.Life), static_cast<float>(2.0L + randomtest::DrawOf(sr) * (1.0L - 2.0L)))
+            << i;
         // Born at Origin in the emitter's colour, alpha 1 whatever ParticleColor's alpha is.
         const TVector3 pos = PositionOf(p);
         EXPECT_EQ(pos.x, 1.0f);
@@ -88,12 +94,12 @@ TEST(EmitterInit, DrawsTheDirectionThenTheLifetime) {
 }
 
 TEST(EmitterInit, ADrawOfZeroGivesTheLongestLife) {
-    TEmitter e = SceneEmitter(4);
+    TEmitter e = TranslucentSpray(4);
     ptest::FreeAll(e);
     // Seed so that the fourth draw (the lifetime's) leaves the generator at 0.
     std::uint32_t seed = 0;
     for (int i = 0; i < 4; ++i) {
-        seed = ptest::PreviousState(seed);
+        seed = randomtest::PreviousState(seed);
     }
     RandSeed = seed;
     e.InitParticle(e.Particles[1]);
@@ -102,7 +108,7 @@ TEST(EmitterInit, ADrawOfZeroGivesTheLongestLife) {
 }
 
 TEST(EmitterInit, LifetimesStayWithinTheBounds) {
-    TEmitter e = SceneEmitter(1);
+    TEmitter e = TranslucentSpray(1);
     RandSeed = 99;
     for (int i = 0; i < 2000; ++i) {
         e.InitParticle(e.Particles[0]);
@@ -123,7 +129,7 @@ TEST(EmitterInit, LifetimesStayWithinTheBounds) {
 }
 
 TEST(EmitterUpdate, ParticlesFlyStraightAndFadeLinearly) {
-    TEmitter e = SceneEmitter(1000);
+    TEmitter e = TranslucentSpray(1000);
     RandSeed = 2024;
     SetClock(e, 10.0f);
     std::vector<TColor4> before(1000);
@@ -134,8 +140,7 @@ TEST(EmitterUpdate, ParticlesFlyStraightAndFadeLinearly) {
             before[i] = ColorOf(e.Particles[i]);
             wasAlive[i] = e.Particles[i].Alive;
         }
-        CurrentTime = 10000.0f + 16.0f * frame;
-        e.Update();
+        TickAt(e, 10000.0f + 16.0f * frame);
         for (int i = 0; i < e.Count; ++i) {
             const TParticle& p = e.Particles[i];
             if (p.Alive == 0) {
@@ -169,13 +174,11 @@ TEST(EmitterUpdate, ParticlesFlyStraightAndFadeLinearly) {
 }
 
 TEST(EmitterUpdate, SecondTickInAFrameLeavesAlphaAlone) {
-    TEmitter e = SceneEmitter(50);
+    TEmitter e = TranslucentSpray(50);
     RandSeed = 7;
     SetClock(e, 1.0f);
-    CurrentTime = 1500.0f;
-    e.Update();
-    CurrentTime = 1750.0f;
-    e.Update();
+    TickAt(e, 1500.0f);
+    TickAt(e, 1750.0f);
     std::vector<float> alpha;
     for (int i = 0; i < e.Count; ++i) {
         alpha.push_back(ColorOf(e.Particles[i]).a);
@@ -189,8 +192,7 @@ TEST(EmitterUpdate, SecondTickInAFrameLeavesAlphaAlone) {
 }
 
 TEST(EmitterDestroy, ReleasesThroughTheBasePointer) {
-    std::unique_ptr<TParticleSystem> s(
-        new TEmitter(1000, 30, MakeVector(1, 0, 0), MakeColor(1, 0, 0.5f, 1), 1.0f, 2.0f));
+    std::unique_ptr<TParticleSystem> s(new TEmitter(MakeEmitter(SceneEmitter)));
     s->SetTexture(3);
     EXPECT_EQ(s->Texture, 3u);
     s.reset();

@@ -6,27 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include "ColorChecks.h"
 #include "ParticleTestSupport.h"
+#include "RandomSteps.h"
 #include "particles/DFlame.h"
 #include "random/Random.h"
 
 using ptest::ColorOf;
 using ptest::PositionOf;
+using ptest::SceneFlameOf;
 using ptest::SetClock;
+using ptest::TickAt;
 using ptest::VelocityOf;
 
 namespace {
-
-TFlame SceneFlame(std::int32_t count = 3000) {
-    return TFlame(count, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
-}
-
-void ExpectColorNear(const TColor4& c, float r, float g, float b, float a, float eps = 1e-6f) {
-    EXPECT_NEAR(c.r, r, eps);
-    EXPECT_NEAR(c.g, g, eps);
-    EXPECT_NEAR(c.b, b, eps);
-    EXPECT_NEAR(c.a, a, eps);
-}
 
 // A live flame particle placed by hand, in mid-life.
 void PlaceFlameParticle(TParticle& p, TVector3 position, float age) {
@@ -65,7 +58,7 @@ TEST(FlameCreate, StoresItsParametersAndTheGradient) {
 }
 
 TEST(FlameCreate, GradientColoursAlongTheLife) {
-    TFlame f = SceneFlame(1);
+    TFlame f = SceneFlameOf(1);
     ExpectColorNear(f.Spline.Evaluate(0.0f), 0.0f, 0.3f, 1.0f, 0.5f);
     ExpectColorNear(f.Spline.Evaluate(0.075f), 0.0f, 0.5f, 1.0f, 0.75f);
     ExpectColorNear(f.Spline.Evaluate(0.15f), 0.0f, 0.7f, 1.0f, 1.0f);
@@ -100,7 +93,7 @@ TEST(FlameInit, BornOnTheShellAboveAndBesideTheOrigin) {
 
 TEST(FlameUpdate, NewbornsRiseByTheTickAndStartBlue) {
     // Two newborns: their birth draws come first, then one jitter per live particle.
-    TFlame f = SceneFlame(4);
+    TFlame f = SceneFlameOf(4);
     f.EmitRate = 2.0f;
     SetClock(f, 0.0f);
     CurrentTime = 1000.0f; // dt = 1, x = 2: two newborns
@@ -132,11 +125,11 @@ TEST(FlameUpdate, NewbornsRiseByTheTickAndStartBlue) {
         EXPECT_EQ(float(f.Particles[i].Age), 0.0f);
     }
     EXPECT_EQ(f.Particles[2].Alive, 0);
-    EXPECT_EQ(RandSeed, ptest::Advance(seed, 12)) << "two births and two jitters";
+    EXPECT_EQ(RandSeed, randomtest::Advance(seed, 12)) << "two births and two jitters";
 }
 
 TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
-    TFlame f = SceneFlame(3000);
+    TFlame f = SceneFlameOf(3000);
     RandSeed = 77;
     SetClock(f, 5.0f);
     std::vector<float> z(3000);
@@ -147,8 +140,7 @@ TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
             alive[i] = f.Particles[i].Alive;
         }
         const float previous = f.LastUpdate;
-        CurrentTime = 5000.0f + 20.0f * frame;
-        f.Update();
+        TickAt(f, 5000.0f + 20.0f * frame);
         const float dt = f.LastUpdate - previous;
         for (int i = 0; i < f.Count; ++i) {
             const TParticle& p = f.Particles[i];
@@ -174,15 +166,14 @@ TEST(FlameUpdate, RisesByExactlyTheTickWithVelocityZero) {
 }
 
 TEST(FlameUpdate, ColourFollowsTheFractionOfLife) {
-    TFlame f = SceneFlame(3);
+    TFlame f = SceneFlameOf(3);
     ptest::FreeAll(f);
     f.EmitRate = 0.0f;
     PlaceFlameParticle(f.Particles[0], MakeVector(-1.0f, 0.0f, 0.5f), 0.3f);   // 0.2: yellow
     PlaceFlameParticle(f.Particles[1], MakeVector(-1.0f, 0.0f, 0.5f), 0.225f); // 0.15
     PlaceFlameParticle(f.Particles[2], MakeVector(-1.0f, 0.0f, 0.5f), 1.2f);   // 0.8: red
     SetClock(f, 2.0f);
-    CurrentTime = 2000.0f; // dt = 0: only the colours change
-    f.Update();
+    TickAt(f, 2000.0f); // dt = 0: only the colours change
     ExpectColorNear(ColorOf(f.Particles[0]), 1.0f, 1.0f, 0.0f, 1.0f);
     ExpectColorNear(ColorOf(f.Particles[1]), 0.0f, 0.7f, 1.0f, 1.0f);
     ExpectColorNear(ColorOf(f.Particles[2]), 1.0f, 0.0f, 0.0f, 1.0f);
@@ -193,8 +184,7 @@ TEST(FlameUpdate, WithoutTurbulenceOrTaperParticlesRiseStraightUp) {
     ptest::FreeAll(f);
     PlaceFlameParticle(f.Particles[1], MakeVector(-0.9f, 0.1f, 0.25f), 0.0f);
     SetClock(f, 1.0f);
-    CurrentTime = 1250.0f;
-    f.Update();
+    TickAt(f, 1250.0f);
     const TVector3 pos = PositionOf(f.Particles[1]);
     EXPECT_EQ(pos.x, -0.9f);
     EXPECT_EQ(pos.y, 0.1f);
@@ -202,18 +192,19 @@ TEST(FlameUpdate, WithoutTurbulenceOrTaperParticlesRiseStraightUp) {
 }
 
 TEST(FlameUpdate, WithoutTaperParticlesDriftTowardPositiveXAndY) {
-    TFlame f(200, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 0.0f);
+    TFlameSetup untapered = SceneFlame;
+    untapered.Count = 200;
+    untapered.Taper = 0.0f;
+    TFlame f = MakeFlame(untapered);
     RandSeed = 4242;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
+    TickAt(f, 1000.0f);
     for (int frame = 1; frame <= 20; ++frame) {
         std::vector<TVector3> before(200);
         for (int i = 0; i < 200; ++i) {
             before[i] = PositionOf(f.Particles[i]);
         }
-        CurrentTime = 1000.0f + 25.0f * frame;
-        f.Update();
+        TickAt(f, 1000.0f + 25.0f * frame);
         for (int i = 0; i < 200; ++i) {
             if (f.Particles[i].Alive != 0 && f.Particles[i].Age > 0.0f) {
                 const TVector3 now = PositionOf(f.Particles[i]);
@@ -234,8 +225,7 @@ TEST(FlameUpdate, TaperPullsTowardTheAxisHarderWithHeight) {
     PlaceFlameParticle(f.Particles[1], MakeVector(-0.9f, 0.2f, 0.75f), 0.0f);  // ends at 1.0
     PlaceFlameParticle(f.Particles[2], MakeVector(-0.9f, 0.2f, -0.25f), 0.0f); // ends at origin
     SetClock(f, 1.0f);
-    CurrentTime = 1250.0f; // dt = 0.25
-    f.Update();
+    TickAt(f, 1250.0f); // dt = 0.25
     // The horizontal offset shrinks by the fraction height × Taper × dt.
     const TVector3 low = PositionOf(f.Particles[0]), high = PositionOf(f.Particles[1]),
                    level = PositionOf(f.Particles[2]);
@@ -249,20 +239,15 @@ TEST(FlameUpdate, TaperPullsTowardTheAxisHarderWithHeight) {
 }
 
 TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
-    TFlame f = SceneFlame(100);
+    TFlame f = SceneFlameOf(100);
     RandSeed = 8;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
-    CurrentTime = 1300.0f;
-    f.Update();
-    int live = 0;
+    TickAt(f, 1000.0f);
+    TickAt(f, 1300.0f);
+    const int live = ptest::Live(f);
     std::vector<unsigned char> before(reinterpret_cast<const unsigned char*>(f.Particles.get()),
                                       reinterpret_cast<const unsigned char*>(f.Particles.get()) +
                                           100 * sizeof(TParticle));
-    for (int i = 0; i < f.Count; ++i) {
-        live += f.Particles[i].Alive != 0;
-    }
     ASSERT_GT(live, 0);
     const std::uint32_t seed = RandSeed;
     f.Update();
@@ -270,42 +255,37 @@ TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
                                      reinterpret_cast<const unsigned char*>(f.Particles.get()) +
                                          100 * sizeof(TParticle));
     EXPECT_EQ(before, after);
-    EXPECT_EQ(RandSeed, ptest::Advance(seed, 3 * live)) << "one jitter per live particle";
+    EXPECT_EQ(RandSeed, randomtest::Advance(seed, 3 * live)) << "one jitter per live particle";
 }
 
 TEST(FlameUpdate, EmptyFlameOnlyMovesTheClock) {
-    TFlame f(0, 50.0f, MakeVector(-1.0f, 0.0f, 0.0f), 0.15f, 0.2f, 1.0f);
+    TFlame f = SceneFlameOf(0);
     RandSeed = 1;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f;
-    f.Update();
+    TickAt(f, 1000.0f);
     EXPECT_EQ(f.LastUpdate, 1.0f);
     EXPECT_EQ(f.LastEmit, 1.0f);
     EXPECT_EQ(RandSeed, 1u);
 }
 
 TEST(FlameUpdate, ParticlesDieAfterOneAndAHalfSeconds) {
-    TFlame f = SceneFlame(10);
+    TFlame f = SceneFlameOf(10);
     f.EmitRate = 0.5f;
     SetClock(f, 0.0f);
-    CurrentTime = 1000.0f; // x = 0.5 → one newborn in slot 0
-    f.Update();
+    TickAt(f, 1000.0f); // x = 0.5 → one newborn in slot 0
     ASSERT_EQ(f.Particles[0].Alive, 1);
     CurrentTime = 2250.0f;
     f.EmitRate = 0.0f;
     f.Update();
     EXPECT_EQ(f.Particles[0].Alive, 1);
-    CurrentTime = 2500.0f; // age 1.5: freed
-    f.Update();
+    TickAt(f, 2500.0f); // age 1.5: freed
     EXPECT_EQ(f.Particles[0].Alive, 0);
 }
 
 TEST(FlameDestroy, ReleasesThroughTheBasePointer) {
-    std::unique_ptr<TParticleSystem> s(
-        new TFlame(3000, 50.0f, MakeVector(-1, 0, 0), 0.15f, 0.2f, 1.0f));
+    std::unique_ptr<TParticleSystem> s(new TFlame(MakeFlame(SceneFlame)));
     s->SetTexture(9);
     SetClock(*s, 0.0f);
-    CurrentTime = 500.0f;
-    s->Update();
+    TickAt(*s, 500.0f);
     s.reset();
 }

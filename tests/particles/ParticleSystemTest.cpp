@@ -11,6 +11,7 @@
 
 using ptest::PositionOf;
 using ptest::SetClock;
+using ptest::TickAt;
 using ptest::TProbe;
 
 namespace {
@@ -88,8 +89,7 @@ TEST(ParticleSystemCreate, NegativeCountGivesAnEmptySystem) {
 TEST(ParticleSystemUpdate, FirstTickFreesTheInitialSlotsThenEmitsFromSlotZero) {
     TProbe s(6, 2.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 2000.0f; // dt = 1 s, x = 2: two particles
-    s.Update();
+    TickAt(s, 2000.0f); // dt = 1 s, x = 2: two particles
     EXPECT_EQ(s.Born, (std::vector<int>{0, 1}));
     EXPECT_EQ(AliveSlots(s), (std::vector<int>{0, 1}));
     EXPECT_EQ(s.LastUpdate, 2.0f);
@@ -102,8 +102,7 @@ TEST(ParticleSystemUpdate, FirstTickFreesTheInitialSlotsThenEmitsFromSlotZero) {
 TEST(ParticleSystemUpdate, FirstTickWithZeroElapsedTimeStillFreesTheInitialSlots) {
     TProbe s(3, 0.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 1000.0f;
-    s.Update();
+    TickAt(s, 1000.0f);
     EXPECT_TRUE(AliveSlots(s).empty());
     EXPECT_TRUE(s.Born.empty());
 }
@@ -118,8 +117,7 @@ TEST(ParticleSystemUpdate, EmissionCountRoundsHalvesToEven) {
     for (const auto& row : rows) {
         TProbe s(10, row.rate);
         SetClock(s, 1.0f);
-        CurrentTime = 2000.0f; // one second later
-        s.Update();
+        TickAt(s, 2000.0f); // one second later
         EXPECT_EQ(static_cast<int>(s.Born.size()), row.expected) << "rate " << row.rate;
         EXPECT_EQ(s.LastEmit, row.expected >= 1 ? 2.0f : 1.0f) << "rate " << row.rate;
     }
@@ -130,8 +128,7 @@ TEST(ParticleSystemUpdate, EmissionCountIsRoundedAtWorkingPrecision) {
     TProbe s(10, 1.0f);
     s.LastUpdate = 2.0f;
     s.LastEmit = -std::ldexp(1.0f, -30);
-    CurrentTime = 2000.0f;
-    s.Update();
+    TickAt(s, 2000.0f);
     EXPECT_EQ(s.Born.size(), 3u);
 }
 
@@ -139,8 +136,7 @@ TEST(ParticleSystemUpdate, HugeDueCountFillsEveryFreeSlotWithoutWrapping) {
     for (const float rate : {1e30f, std::numeric_limits<float>::infinity()}) {
         TProbe s(5, rate);
         SetClock(s, 1.0f);
-        CurrentTime = 2000.0f;
-        s.Update();
+        TickAt(s, 2000.0f);
         EXPECT_EQ(s.Born, Range(0, 5)) << "rate " << rate;
         EXPECT_EQ(s.LastEmit, 2.0f);
     }
@@ -149,8 +145,7 @@ TEST(ParticleSystemUpdate, HugeDueCountFillsEveryFreeSlotWithoutWrapping) {
 TEST(ParticleSystemUpdate, NaNRateEmitsNothing) {
     TProbe s(5, std::numeric_limits<float>::quiet_NaN());
     SetClock(s, 1.0f);
-    CurrentTime = 2000.0f;
-    s.Update();
+    TickAt(s, 2000.0f);
     EXPECT_TRUE(s.Born.empty());
     EXPECT_EQ(s.LastEmit, 1.0f);
 }
@@ -162,8 +157,7 @@ TEST(ParticleSystemUpdate, NewbornsTakeTheLowestFreeSlotsInAscendingOrder) {
     ptest::Place(s.Particles[2], {}, {}, 0.0f, 50.0f);
     ptest::Place(s.Particles[4], {}, {}, 0.0f, 50.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 2000.0f; // x = 3: four particles
-    s.Update();
+    TickAt(s, 2000.0f); // x = 3: four particles
     EXPECT_EQ(s.Born, (std::vector<int>{0, 3, 5, 6}));
     for (int slot : s.Born) {
         EXPECT_EQ(float(s.Particles[slot].Age), 0.0f)
@@ -182,8 +176,7 @@ TEST(ParticleSystemUpdate, CursorNeverMovesBackwards) {
         }
     };
     SetClock(s, 1.0f);
-    CurrentTime = 2000.0f;
-    s.Update();
+    TickAt(s, 2000.0f);
     EXPECT_EQ(s.Born, (std::vector<int>{0, 2, 3}));
     EXPECT_EQ(s.Particles[0].Alive, 0);
 }
@@ -195,16 +188,14 @@ TEST(ParticleSystemUpdate, ParticlesDueWhileFullAreDropped) {
         ptest::Place(s.Particles[i], {}, {}, 0.0f, 50.0f);
     }
     SetClock(s, 1.0f);
-    CurrentTime = 2000.0f;
-    s.Update();
+    TickAt(s, 2000.0f);
     EXPECT_TRUE(s.Born.empty());
     EXPECT_EQ(s.LastEmit, 2.0f) << "the loss is never made up";
 
     // One free slot and four due: one born, three dropped and not carried over.
     s.Particles[1].Alive = 0;
     s.EmitRate = 3.0f;
-    CurrentTime = 3000.0f;
-    s.Update();
+    TickAt(s, 3000.0f);
     EXPECT_EQ(s.Born, (std::vector<int>{1}));
     s.Particles[2].Alive = 0;
     s.Update(); // same time: nothing due
@@ -218,8 +209,7 @@ TEST(ParticleSystemUpdate, AgesAndMovesLiveParticles) {
     const TVector3 p0 = {0.1f, -0.2f, 0.3f}, v0 = {0.7f, -1.3f, 2.9f};
     ptest::Place(s.Particles[1], p0, v0, 0.5f, 10.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 1016.0f;
-    s.Update();
+    TickAt(s, 1016.0f);
     // dt: 1.016 s as the nearest float, less 1.
     const float t = static_cast<float>(1016.0L / 1000.0L);
     EXPECT_EQ(s.LastUpdate, t);
@@ -238,8 +228,7 @@ TEST(ParticleSystemUpdate, ReachingTheLifetimeExactlyFreesWithoutMoving) {
     ptest::Place(s.Particles[0], {1.0f, 2.0f, 3.0f}, {1.0f, 1.0f, 1.0f}, 0.75f, 1.0f);
     ptest::Place(s.Particles[1], {1.0f, 2.0f, 3.0f}, {1.0f, 1.0f, 1.0f}, 0.5f, 1.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 1250.0f; // dt = 0.25
-    s.Update();
+    TickAt(s, 1250.0f); // dt = 0.25
     EXPECT_EQ(s.Particles[0].Alive, 0);
     EXPECT_EQ(float(s.Particles[0].Age), 1.0f);
     EXPECT_EQ(PositionOf(s.Particles[0]).x, 1.0f);
@@ -254,8 +243,7 @@ TEST(ParticleSystemUpdate, ALongGapFreesEveryoneAndRefillsFromSlotZero) {
         ptest::Place(s.Particles[i], {}, {1.0f, 0.0f, 0.0f}, 0.0f, 1.0f + i);
     }
     SetClock(s, 1.0f);
-    CurrentTime = 6000.0f; // dt = 5 s, x = 5 → six due, four slots
-    s.Update();
+    TickAt(s, 6000.0f); // dt = 5 s, x = 5 → six due, four slots
     EXPECT_EQ(s.Born, Range(0, 4));
 }
 
@@ -284,8 +272,7 @@ TEST(ParticleSystemUpdate, ClockGoingBackRejuvenatesAndReversesWithoutEmitting) 
     ptest::FreeAll(s);
     ptest::Place(s.Particles[0], {1.0f, 1.0f, 1.0f}, {0.5f, 0.0f, -1.0f}, 0.25f, 0.5f);
     SetClock(s, 2.0f);
-    CurrentTime = 1750.0f; // dt = -0.25
-    s.Update();
+    TickAt(s, 1750.0f); // dt = -0.25
     EXPECT_EQ(s.Particles[0].Alive, 1);
     EXPECT_EQ(float(s.Particles[0].Age), 0.0f);
     const TVector3 p = PositionOf(s.Particles[0]);
@@ -300,8 +287,7 @@ TEST(ParticleSystemUpdate, ZeroRateNeverEmits) {
     TProbe s(3, 0.0f);
     const float created = s.LastEmit;
     for (int frame = 1; frame <= 5; ++frame) {
-        CurrentTime = s.LastUpdate * 1000.0f + 1000.0f;
-        s.Update();
+        TickAt(s, s.LastUpdate * 1000.0f + 1000.0f);
     }
     EXPECT_TRUE(s.Born.empty());
     EXPECT_EQ(s.LastEmit, created);
@@ -310,11 +296,9 @@ TEST(ParticleSystemUpdate, ZeroRateNeverEmits) {
 TEST(ParticleSystemUpdate, EmptySystemOnlyMovesTheClock) {
     TProbe s(0, 4.0f);
     SetClock(s, 1.0f);
-    CurrentTime = 1000.0f;
-    s.Update();
+    TickAt(s, 1000.0f);
     EXPECT_EQ(s.LastEmit, 1.0f); // x = 0: nothing due
-    CurrentTime = 1250.0f;
-    s.Update();
+    TickAt(s, 1250.0f);
     EXPECT_EQ(s.LastUpdate, 1.25f);
     EXPECT_EQ(s.LastEmit, 1.25f); // x = 1: due, and dropped
     EXPECT_TRUE(s.Born.empty());
@@ -324,8 +308,7 @@ TEST(ParticleSystemDestroy, ReleasesThroughTheBasePointer) {
     // Run under the sanitizers: the array and the object go, with no leak or mismatch.
     std::unique_ptr<TParticleSystem> s(new TProbe(100, 5.0f));
     SetClock(*s, 0.0f);
-    CurrentTime = 1000.0f;
-    s->Update();
+    TickAt(*s, 1000.0f);
     s.reset();
     SUCCEED();
 }

@@ -12,7 +12,7 @@
 
 #include "platform/Layer.h"
 #include "platform/Win32.h"
-#include "support/UserInput.h"
+#include "UserInput.h"
 
 namespace platformtest {
 

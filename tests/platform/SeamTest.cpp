@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "PlatformTestSupport.h"
-#include "support/Win32Seam.h"
+#include "Win32Seam.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The wrappers of the failure seam and its state.
-#include "support/Win32Seam.h"
+#include "Win32Seam.h"
 
 #include <cstddef>
 #include <cstring>

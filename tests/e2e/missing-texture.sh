@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# End to end: runs the demo under Xvfb in a directory that holds only DATA/Textures/particle1.bmp.
+# End to end: runs the demo on a private X screen in a directory that holds only
+# DATA/Textures/particle1.bmp.
 # The loader must report the missing particle.bmp, then "Unable to load" it, in that order and
 # nothing about particle1.bmp, and the program must end with exit code 1.
 #
-#   missing-texture.sh RUNNER PROGRAM DATA-DIRECTORY
+#   missing-texture.sh PROGRAM DATA-DIRECTORY
 set -uo pipefail
-[ $# -eq 3 ] || { echo "usage: $0 RUNNER PROGRAM DATA-DIRECTORY" >&2; exit 2; }
-runner=$1 program=$2 data=$3
+[ $# -eq 2 ] || { echo "usage: $0 PROGRAM DATA-DIRECTORY" >&2; exit 2; }
+program=$1 data=$2
+session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -14,7 +16,7 @@ mkdir -p "$work/run/DATA/Textures"
 cp "$data/Textures/particle1.bmp" "$work/run/DATA/Textures/"
 
 export PARTICLES_DIALOGS=stderr
-bash "$runner" --dir "$work/run" --run 0 --end none --stderr "$work/stderr" -- "$program"
+bash "$session" --dir "$work/run" --run 0 --end none --stderr "$work/stderr" -- "$program"
 status=$?
 echo "--- the program's standard error:"
 cat "$work/stderr"

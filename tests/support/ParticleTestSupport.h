@@ -1,5 +1,5 @@
-// Helpers shared by the particle engine's tests: a probe system, the clock, field copies out of
-// the packed records and an independent model of the random generator.
+// Helpers of the particle engine's tests and benchmarks: a probe system, the clock, the scene's
+// systems at other sizes, live counts and field copies out of the packed records.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/DEngine.h"
+#include "game/SceneSystems.h"
 #include "particles/DParticleSystem.h"
 
 namespace ptest {
@@ -17,11 +18,26 @@ inline void SetClock(TParticleSystem& s, float seconds) {
     s.LastEmit = seconds;
 }
 
+// One tick at frame time `ms`, as the frame loop runs it.
+inline void TickAt(TParticleSystem& s, float ms) {
+    CurrentTime = ms;
+    s.Update();
+}
+
 // Frees every slot without running a tick.
 inline void FreeAll(TParticleSystem& s) {
     for (std::int32_t i = 0; i < s.Count; ++i) {
         s.Particles[i].Alive = 0;
     }
+}
+
+// The number of slots in use.
+inline int Live(const TParticleSystem& s) {
+    int n = 0;
+    for (std::int32_t i = 0; i < s.Count; ++i) {
+        n += s.Particles[i].Alive != 0;
+    }
+    return n;
 }
 
 // Copies out of a packed record: never a reference to a (possibly misaligned) member.
@@ -35,6 +51,18 @@ inline TColor4 ColorOf(const TParticle& p) {
     return p.Color;
 }
 
+// The scene's flame and spray with `count` slots.
+inline TFlame SceneFlameOf(std::int32_t count) {
+    TFlameSetup s = SceneFlame;
+    s.Count = count;
+    return MakeFlame(s);
+}
+inline TEmitter SceneEmitterOf(std::int32_t count) {
+    TEmitterSetup s = SceneEmitter;
+    s.Count = count;
+    return MakeEmitter(s);
+}
+
 // A slot in use with the given state.
 inline void Place(TParticle& p, TVector3 position, TVector3 velocity, float age, float life) {
     p.Position = position;
@@ -42,34 +70,6 @@ inline void Place(TParticle& p, TVector3 position, TVector3 velocity, float age,
     p.Age = age;
     p.Life = life;
     p.Alive = 1;
-}
-
-// The generator's recurrence, written out again so the tests do not lean on Random itself.
-constexpr std::uint32_t Multiplier = 134775813u;
-
-inline std::uint32_t NextState(std::uint32_t s) {
-    return s * Multiplier + 1u;
-}
-
-inline std::uint32_t Advance(std::uint32_t s, int steps) {
-    for (int i = 0; i < steps; ++i) {
-        s = NextState(s);
-    }
-    return s;
-}
-
-// The state that precedes `s` (the multiplier is odd, hence invertible modulo 2^32).
-inline std::uint32_t PreviousState(std::uint32_t s) {
-    std::uint32_t inverse = Multiplier;
-    for (int i = 0; i < 5; ++i) {
-        inverse *= 2u - Multiplier * inverse;
-    }
-    return (s - 1u) * inverse;
-}
-
-// The value a draw that leaves the generator in state s returns.
-inline long double DrawOf(std::uint32_t s) {
-    return static_cast<long double>(s) / 4294967296.0L;
 }
 
 // A concrete system whose newborns get a fixed state and whose births are recorded by slot.

@@ -1,0 +1,168 @@
+// The OpenGL doubles of the tests and benchmarks, put straight into the binding's table: a
+// do-nothing binding, and a recording binding that keeps every call in order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "gl/GL.h"
+
+namespace gltest {
+
+// Every entry point does nothing and returns zero, so that nothing reaches a real library.
+template <typename F> struct Nothing;
+template <typename R, typename... A> struct Nothing<R(GLAPIENTRY*)(A...)> {
+    static R GLAPIENTRY Call(A...) { return R(); }
+};
+
+inline void BindNothing() {
+#define GLTEST_NOTHING(ret, name, params, args) gl::Table.name = &Nothing<gl::PFN_##name>::Call;
+    PARTICLES_GL_FUNCTIONS(GLTEST_NOTHING)
+#undef GLTEST_NOTHING
+}
+
+// One recorded call. Two calls are equal when their names, numbers and data are; the address is
+// left to the tests that know where it must point.
+struct Call {
+    Call(std::string name, std::vector<double> args = {}, const void* address = nullptr,
+         std::vector<double> data = {})
+        : Name(std::move(name)), Args(std::move(args)), Address(address), Data(std::move(data)) {}
+
+    std::string Name;
+    std::vector<double> Args;      // the arguments that are numbers, in order
+    const void* Address = nullptr; // the argument that is an address, if any
+    // What lay at the address during the call: the floats of glColor4fv, glVertex3fv and
+    // glPointParameterfvARB, the names of glGenTextures and glDeleteTextures, the image bytes of
+    // gluBuild2DMipmaps.
+    std::vector<double> Data;
+
+    bool operator==(const Call& o) const {
+        return Name == o.Name && Args == o.Args && Data == o.Data;
+    }
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Call& c) {
+    out << c.Name << "(";
+    for (double a : c.Args) {
+        out << a << " ";
+    }
+    if (c.Address) {
+        out << "@" << c.Address;
+    }
+    if (c.Data.size() > 16) {
+        out << " {" << c.Data.size() << " values}";
+    } else if (!c.Data.empty()) {
+        out << " {";
+        for (double d : c.Data) {
+            out << d << " ";
+        }
+        out << "}";
+    }
+    return out << ")";
+}
+
+inline std::vector<Call> Calls;
+// The next name glGenTextures hands out.
+inline GLuint NextTexture = 1;
+// Called with every call just recorded, for what a test must see while the call is made.
+inline std::function<void(const Call&)> OnCall;
+
+namespace detail {
+
+template <typename T> void Take(Call& c, T value) {
+    if constexpr (std::is_pointer_v<T>) {
+        c.Address = reinterpret_cast<const void*>(value);
+    } else {
+        c.Args.push_back(static_cast<double>(value));
+    }
+}
+
+// Byte-wise: the particle records hand over misaligned floats.
+template <typename T> void Copy(Call& c, std::size_t n) {
+    const auto* bytes = static_cast<const unsigned char*>(c.Address);
+    for (std::size_t i = 0; i < n; ++i) {
+        T value;
+        std::memcpy(&value, bytes + i * sizeof(T), sizeof(T));
+        c.Data.push_back(static_cast<double>(value));
+    }
+}
+
+inline void Capture(Call& c) {
+    if (!c.Address) {
+        return;
+    }
+    if (c.Name == "glColor4fv") {
+        Copy<GLfloat>(c, 4);
+    } else if (c.Name == "glVertex3fv" || c.Name == "glPointParameterfvARB") {
+        Copy<GLfloat>(c, 3); // a vertex; the three coefficients of the distance attenuation
+    } else if (c.Name == "glGenTextures") {
+        // An output: the recorder fills it in, as a driver would.
+        auto* names = static_cast<GLuint*>(const_cast<void*>(c.Address));
+        const auto n = static_cast<std::size_t>(c.Args[0]);
+        for (std::size_t i = 0; i < n; ++i) {
+            names[i] = NextTexture++;
+        }
+        Copy<GLuint>(c, n);
+    } else if (c.Name == "glDeleteTextures") {
+        Copy<GLuint>(c, static_cast<std::size_t>(c.Args[0]));
+    } else if (c.Name == "gluBuild2DMipmaps") {
+        // Components × width × height unsigned bytes (the only type the program uploads).
+        Copy<std::uint8_t>(c, static_cast<std::size_t>(c.Args[1] * c.Args[2] * c.Args[3]));
+    }
+}
+
+template <typename... A> void Keep(const char* name, A... args) {
+    Call c(name);
+    (Take(c, args), ...);
+    Capture(c);
+    Calls.push_back(c);
+    if (OnCall) {
+        OnCall(Calls.back());
+    }
+}
+
+template <typename F, const char* Name> struct Recorder;
+template <typename R, typename... A, const char* Name> struct Recorder<R(GLAPIENTRY*)(A...), Name> {
+    static R GLAPIENTRY Call(A... args) {
+        Keep(Name, args...);
+        return R();
+    }
+};
+
+#define GLTEST_NAME(ret, name, params, args) inline constexpr char name[] = #name;
+PARTICLES_GL_FUNCTIONS(GLTEST_NAME)
+#undef GLTEST_NAME
+
+} // namespace detail
+
+// Every entry point records its call, then does nothing and returns zero (glGenTextures hands out
+// names from NextTexture). Starts from no calls, names from 1 and no OnCall.
+inline void Record() {
+    Calls.clear();
+    NextTexture = 1;
+    OnCall = nullptr;
+#define GLTEST_RECORD(ret, name, params, args)                                                     \
+    gl::Table.name = &detail::Recorder<gl::PFN_##name, detail::name>::Call;
+    PARTICLES_GL_FUNCTIONS(GLTEST_RECORD)
+#undef GLTEST_RECORD
+}
+
+// The recorded calls of one function, in order.
+inline std::vector<Call> CallsOf(const std::string& name) {
+    std::vector<Call> found;
+    for (const Call& c : Calls) {
+        if (c.Name == name) {
+            found.push_back(c);
+        }
+    }
+    return found;
+}
+
+} // namespace gltest
