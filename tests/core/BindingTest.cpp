@@ -54,3 +54,26 @@ TEST(Binding, ResolvesFromTheNamedLibraries) {
     EXPECT_EQ(gl::MissingCount(), 0);
     gl::ResetTable();
 }
+
+namespace {
+// A driver's lookup that answers every name, as GLX's answers any name that starts with "gl".
+bool DriverStubCalled = false;
+void GLAPIENTRY DriverStub() {
+    DriverStubCalled = true;
+}
+PROC GLAPIENTRY AnswerEverything(LPCSTR) {
+    return reinterpret_cast<PROC>(&DriverStub);
+}
+} // namespace
+
+TEST(Binding, GluComesFromTheGluLibraryOnlyAndAMissingLibraryIsNamed) {
+    gl::ResetTable();
+    EXPECT_FALSE(gl::InitBinding("OpenGL32.dll", "NoSuchGlu.dll"));
+    ASSERT_NE(gl::FailedLibrary(), nullptr);
+    EXPECT_STREQ(gl::FailedLibrary(), "NoSuchGlu.dll");
+    gl::Table.wglGetProcAddress = &AnswerEverything;
+    gluPerspective(45.0, 4.0 / 3.0, 0.1, 100.0);
+    EXPECT_FALSE(DriverStubCalled);
+    EXPECT_EQ(gl::MissingCount(), 1);
+    gl::ResetTable();
+}
