@@ -4,23 +4,19 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cfenv>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
-
-#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
+#include "platform/ScriptedClock.h"
 #include "platform/Win32.h"
+#include "random/FloatEnv.h"
 #include "random/Random.h"
 
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -29,44 +25,6 @@
 
 namespace capture {
 namespace {
-
-const char* const ClassName = "particles-capture";
-
-HWND Window = nullptr;
-HDC Device = nullptr;
-HGLRC Context = nullptr;
-bool ClassRegistered = false;
-
-// The floating-point environment as the program set it up, put back after every call into the
-// window layer or the OpenGL implementation: the state must not depend on what a driver leaves
-// in the control registers.
-class FloatEnvironmentGuard {
-  public:
-    FloatEnvironmentGuard() {
-        std::fegetenv(&Saved);
-#if defined(__SSE__)
-        SavedCsr = _mm_getcsr();
-#endif
-    }
-    ~FloatEnvironmentGuard() {
-        std::fesetenv(&Saved);
-#if defined(__SSE__)
-        _mm_setcsr(SavedCsr);
-#endif
-    }
-    FloatEnvironmentGuard(const FloatEnvironmentGuard&) = delete;
-    FloatEnvironmentGuard& operator=(const FloatEnvironmentGuard&) = delete;
-
-  private:
-    std::fenv_t Saved;
-#if defined(__SSE__)
-    unsigned int SavedCsr;
-#endif
-};
-
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -245,88 +203,6 @@ int Capture(const Options& options, Replay& replay) {
 
 } // namespace
 
-bool OpenContext(std::string& error) {
-    const FloatEnvironmentGuard guard;
-    const auto failed = [&error](const char* what) {
-        error = std::string("cannot set up the OpenGL context: ") + what;
-        CloseContext();
-        return false;
-    };
-    if (!gl::InitBinding("OpenGL32.dll", "GLU32.dll")) {
-        return failed("the OpenGL libraries cannot be loaded");
-    }
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass;
-    std::memset(&windowClass, 0, sizeof windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = ClassName;
-    if (!RegisterClassA(&windowClass)) {
-        return failed("RegisterClassA failed");
-    }
-    ClassRegistered = true;
-    // A pop-up has no frame: its client area, and so the viewport, is the whole 1024 x 768.
-    Window = CreateWindowExA(WS_EX_APPWINDOW, ClassName, WindowTitle,
-                             WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, Width, Height,
-                             nullptr, nullptr, instance, nullptr);
-    if (!Window) {
-        return failed("CreateWindowExA failed");
-    }
-    Device = GetDC(Window);
-    if (!Device) {
-        return failed("GetDC failed");
-    }
-    // The demo's request.
-    PIXELFORMATDESCRIPTOR request;
-    std::memset(&request, 0, sizeof request);
-    request.nSize = sizeof request;
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = static_cast<BYTE>(ColorBits & 0xFF);
-    request.cStencilBits = 32;
-    request.iLayerType = PFD_MAIN_PLANE;
-    const int format = ChoosePixelFormat(Device, &request);
-    if (format == 0) {
-        return failed("ChoosePixelFormat found no format");
-    }
-    if (!SetPixelFormat(Device, format, &request)) {
-        return failed("SetPixelFormat failed");
-    }
-    Context = wglCreateContext(Device);
-    if (!Context) {
-        return failed("wglCreateContext failed");
-    }
-    if (!wglMakeCurrent(Device, Context)) {
-        return failed("wglMakeCurrent failed");
-    }
-    ShowWindow(Window, SW_SHOW);
-    wglSwapIntervalEXT(VSync ? 1 : 0);
-    return true;
-}
-
-void CloseContext() {
-    const FloatEnvironmentGuard guard;
-    if (Context) {
-        wglMakeCurrent(Device, nullptr);
-        wglDeleteContext(Context);
-        Context = nullptr;
-    }
-    if (Device) {
-        ReleaseDC(Window, Device);
-        Device = nullptr;
-    }
-    if (Window) {
-        DestroyWindow(Window);
-        Window = nullptr;
-    }
-    if (ClassRegistered) {
-        UnregisterClassA(ClassName, GetModuleHandleA(nullptr));
-        ClassRegistered = false;
-    }
-}
-
 Replay::Replay(const Options& options) : Settings(options) {
     // What WinMain does, with the seed and the clock given.
     RandSeed = options.Seed;
@@ -380,7 +256,7 @@ void Replay::RunFrame(std::uint32_t frame, Frame* picture) {
         const Timed timed(ReadBack);
         glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, picture->Pixels.data());
     }
-    SwapBuffers(Device);
+    Present();
 }
 
 bool WriteStateHeader(OutputFile& file, std::string& error) {

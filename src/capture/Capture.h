@@ -54,6 +54,8 @@ constexpr int Height = 768;
 // `error` when a step fails; whatever was made is then torn down.
 bool OpenContext(std::string& error);
 void CloseContext();
+// Swaps the window's buffers, as the demo's frame ends.
+void Present();
 
 // The scene and the frame loop's state between frames. Needs the context; builds the scene on
 // construction (which ends the process with exit code 1 when a sprite is missing, as the demo

@@ -2,19 +2,14 @@
 // window procedure.
 #include "main/DWindow.h"
 
-#include <cfenv>
 #include <cstring>
 #include <string>
-
-#if defined(__SSE__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 1)
-#define PARTICLES_HAS_SSE 1
-#include <xmmintrin.h>
-#endif
 
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
 #include "engine/DMessage.h"
 #include "gl/GL.h"
+#include "random/FloatEnv.h"
 
 HWND WindowHandle = nullptr;
 HDC DeviceContext = nullptr;
@@ -36,34 +31,6 @@ void ShowCreateError(const char* text) {
 void ShowTearDownError(const char* text) {
     ShowMessage(text, "Ошибка", MB_ICONERROR);
 }
-
-// Puts the floating-point environment back as it was when the guard was made: some drivers
-// change the control word while a window is created, and the simulation relies on it. fesetenv
-// restores the x87 control word everywhere, but not the SSE control register with every C
-// library, hence the second save.
-class FloatEnvironmentGuard {
-  public:
-    FloatEnvironmentGuard() {
-        std::fegetenv(&saved_);
-#if PARTICLES_HAS_SSE
-        savedCsr_ = _mm_getcsr();
-#endif
-    }
-    ~FloatEnvironmentGuard() {
-        std::fesetenv(&saved_);
-#if PARTICLES_HAS_SSE
-        _mm_setcsr(savedCsr_);
-#endif
-    }
-    FloatEnvironmentGuard(const FloatEnvironmentGuard&) = delete;
-    FloatEnvironmentGuard& operator=(const FloatEnvironmentGuard&) = delete;
-
-  private:
-    std::fenv_t saved_;
-#if PARTICLES_HAS_SSE
-    unsigned int savedCsr_;
-#endif
-};
 
 // Switches the display to ScreenWidth x ScreenHeight x ColorBits until the program ends. Only
 // DISP_CHANGE_SUCCESSFUL is a switch: every other answer (a refused mode, a mode that needs a

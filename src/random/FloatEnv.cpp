@@ -36,3 +36,17 @@ std::uint16_t FloatControlWord() {
     return 0;
 #endif
 }
+
+FloatEnvironmentGuard::FloatEnvironmentGuard() {
+    std::fegetenv(&Saved);
+#if PARTICLES_X87_ASM && (defined(__SSE__) || defined(__x86_64__))
+    __asm__ volatile("stmxcsr %0" : "=m"(SavedCsr));
+#endif
+}
+
+FloatEnvironmentGuard::~FloatEnvironmentGuard() {
+    std::fesetenv(&Saved);
+#if PARTICLES_X87_ASM && (defined(__SSE__) || defined(__x86_64__))
+    __asm__ volatile("ldmxcsr %0" : : "m"(SavedCsr));
+#endif
+}

@@ -6,6 +6,7 @@
 // rounding to nearest with ties to even.
 #pragma once
 
+#include <cfenv>
 #include <cfloat>
 #include <cstdint>
 
@@ -29,3 +30,19 @@ void SetFloatEnvironment();
 
 // The x87 control word now in force; 0 where there is no x87 unit.
 std::uint16_t FloatControlWord();
+
+// Puts the floating-point environment (x87 and SSE control registers, status flags) back as it
+// was when the guard was made: some drivers change it inside window and context calls, and the
+// simulation relies on it. fesetenv restores the x87 control word everywhere, but not the SSE
+// control register with every C library, hence the second save.
+class FloatEnvironmentGuard {
+  public:
+    FloatEnvironmentGuard();
+    ~FloatEnvironmentGuard();
+    FloatEnvironmentGuard(const FloatEnvironmentGuard&) = delete;
+    FloatEnvironmentGuard& operator=(const FloatEnvironmentGuard&) = delete;
+
+  private:
+    std::fenv_t Saved;
+    std::uint32_t SavedCsr = 0;
+};
