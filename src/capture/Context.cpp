@@ -6,6 +6,7 @@
 #include "capture/Capture.h"
 #include "engine/DEngine.h"
 #include "gl/GL.h"
+#include "main/DWindow.h"
 #include "platform/Win32.h"
 #include "random/FloatEnv.h"
 
@@ -57,16 +58,7 @@ bool OpenContext(std::string& error) {
     if (!Device) {
         return failed("GetDC failed");
     }
-    // The demo's request.
-    PIXELFORMATDESCRIPTOR request;
-    std::memset(&request, 0, sizeof request);
-    request.nSize = sizeof request;
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = static_cast<BYTE>(ColorBits & 0xFF);
-    request.cStencilBits = 32;
-    request.iLayerType = PFD_MAIN_PLANE;
+    const PIXELFORMATDESCRIPTOR request = PixelFormatRequest();
     const int format = ChoosePixelFormat(Device, &request);
     if (format == 0) {
         return failed("ChoosePixelFormat found no format");

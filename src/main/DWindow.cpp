@@ -55,6 +55,21 @@ bool FailCreation(const char* text) {
 
 } // namespace
 
+PIXELFORMATDESCRIPTOR PixelFormatRequest() {
+    // No depth bits are asked for; the 32 stands in the stencil field. The request is only a
+    // preference: whatever depth and stencil the closest format has are accepted.
+    PIXELFORMATDESCRIPTOR request;
+    std::memset(&request, 0, sizeof request);
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = static_cast<BYTE>(ColorBits & 0xFF);
+    request.cStencilBits = 32;
+    request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
+
 bool CreateGLWindow() {
     // Without either library nothing can be drawn: a failed start-up, where nothing is built yet.
     if (!gl::InitBinding("OpenGL32.dll", "GLU32.dll")) {
@@ -106,17 +121,7 @@ bool CreateGLWindow() {
         return FailCreation("Unable to get a device context!");
     }
 
-    // No depth bits are asked for; the 32 stands in the stencil field. The request is only a
-    // preference: whatever depth and stencil the closest format has are accepted.
-    PIXELFORMATDESCRIPTOR request;
-    std::memset(&request, 0, sizeof request);
-    request.nSize = sizeof request;
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = static_cast<BYTE>(ColorBits & 0xFF);
-    request.cStencilBits = 32;
-    request.iLayerType = PFD_MAIN_PLANE;
+    const PIXELFORMATDESCRIPTOR request = PixelFormatRequest();
     const int format = ChoosePixelFormat(DeviceContext, &request);
     if (format == 0) {
         return FailCreation("Unable to find a suitable pixel format");

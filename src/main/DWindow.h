@@ -9,6 +9,10 @@ extern HWND WindowHandle;
 extern HDC DeviceContext;
 extern HGLRC RenderingContext;
 
+// The pixel format the window asks for: double-buffered RGBA of ColorBits bits, drawn to a window
+// with OpenGL.
+PIXELFORMATDESCRIPTOR PixelFormatRequest();
+
 // Switches to full-screen mode (or falls back to a window), creates the window and its rendering
 // context, makes the context current and shows the window. False after a failure, which has been
 // reported in a message box and whatever had been built torn down.
