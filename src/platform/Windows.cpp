@@ -2,16 +2,16 @@
 //
 // Implements RegisterClassA, UnregisterClassA, CreateWindowExA, DestroyWindow, IsWindow,
 // ShowWindow, SetForegroundWindow, SetFocus, GetDC, ReleaseDC, LoadCursorA and ShowCursor.
-// Reproduces: window procedures called inside CreateWindowExA (WM_NCCREATE, WM_CREATE), ShowWindow
-// (WM_SHOWWINDOW) and DestroyWindow (WM_DESTROY, WM_NCDESTROY); windows hidden until shown; handles
-// never reused, so that DestroyWindow fails on a window that is gone and IsWindow tells; one device
-// context per window (CS_OWNDC); the outer size of a window with a caption includes a standard
-// 96-dpi frame, so its client area is smaller; a pop-up window made while the display mode is
-// switched covers the display; class names that ignore case; the cursor's display counter; a window
-// destroyed by another X client ends as if DestroyWindow had been called. Leaves out: child
-// windows, class atoms and per-module classes, WS_VISIBLE at creation, the creation record (lParam
-// is 0), refusing creation from the procedure, activation and focus messages, WM_SIZE and WM_MOVE,
-// and every show command but SW_HIDE (all others show).
+// Reproduces: window procedures called inside CreateWindowExA (WM_NCCREATE, WM_CREATE),
+// ShowWindow (WM_SHOWWINDOW) and DestroyWindow (WM_DESTROY, WM_NCDESTROY); windows hidden until
+// shown; handles never reused, so that DestroyWindow fails on a window that is gone and IsWindow
+// tells; one device context per window (CS_OWNDC); the outer size of a window with a caption
+// includes a standard 96-dpi frame, so its client area is smaller; a pop-up window made while the
+// display mode is switched covers the display; class names that ignore case; the cursor's display
+// counter; a window destroyed by another X client ends as if DestroyWindow had been called.
+// Leaves out: child windows, class atoms and per-module classes, WS_VISIBLE at creation, the
+// creation record (lParam is 0), refusing creation from the procedure, activation and focus
+// messages, WM_SIZE and WM_MOVE, and every show command but SW_HIDE (all others show).
 #include <SDL.h>
 
 #include <algorithm>
