@@ -33,7 +33,6 @@
 #endif
 
 #include "ParticleTestSupport.h"
-#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "game/SceneSystems.h"
@@ -42,6 +41,7 @@
 #include "main/DWindow.h"
 #include "particles/DEmitter.h"
 #include "particles/DFlame.h"
+#include "platform/ScriptedClock.h"
 #include "random/Random.h"
 
 namespace {

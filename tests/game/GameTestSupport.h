@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gl/GL.h"
 #include "Win32Seam.h"
+#include "gl/GL.h"
 
 // Runs each test in a fresh empty current directory, removed afterwards.
 class InScratchDirectory : public ::testing::Test {

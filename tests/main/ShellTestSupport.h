@@ -10,13 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "UserInput.h"
+#include "Win32Seam.h"
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
-#include "UserInput.h"
-#include "Win32Seam.h"
 
 namespace shelltest {
 

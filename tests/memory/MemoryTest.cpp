@@ -10,13 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "AllocationCounter.h"
+#include "UserInput.h"
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
 #include "game/DGame.h"
 #include "main/DMain.h"
 #include "main/DWindow.h"
 #include "random/Random.h"
-#include "UserInput.h"
 
 namespace {
 

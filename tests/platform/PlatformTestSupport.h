@@ -10,9 +10,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include "UserInput.h"
 #include "platform/Layer.h"
 #include "platform/Win32.h"
-#include "UserInput.h"
 
 namespace platformtest {
 
