@@ -10,11 +10,11 @@
 #include <cstring>
 #include <memory>
 
+#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
-#include "platform/ScriptedClock.h"
 #include "platform/Win32.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"

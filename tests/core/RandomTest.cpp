@@ -10,7 +10,7 @@
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 
-#include "platform/ScriptedClock.h"
+#include "capture/ScriptedClock.h"
 
 TEST(Random, SequenceFromSeedZero) {
     RandSeed = 0;
