@@ -6,7 +6,7 @@
 #   scripts/deps.sh test    run + MinGW-w64, Wine, clang with libFuzzer and llvm-cov, valgrind,
 #                           libpng and libwebp for particles-capture, Xorg's dummy driver and
 #                           xrandr for a display whose mode really switches, GoogleTest, Google
-#                           Benchmark, and dpkg-dev for the Debian package
+#                           Benchmark, and dpkg-dev and file for the Debian package
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
@@ -16,7 +16,7 @@ test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valg
       libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
-test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev)
+test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
 
 case "${1:-build}" in
     build) wanted=("${build[@]}") ;;
