@@ -15,6 +15,8 @@ SDL_Window* SdlWindowOf(HWND window);
 HWND WindowOfDC(HDC dc);
 // Windows.cpp: the window made for an SDL window id, or null.
 HWND WindowOfSdlId(unsigned id);
+// Windows.cpp: the window SetFocus gave the keyboard focus, or null.
+HWND FocusWindow();
 // Windows.cpp: calls the window's procedure; 0 when the window does not exist.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

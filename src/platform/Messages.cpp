@@ -71,7 +71,12 @@ constexpr LPARAM AltBit = LPARAM(1) << 29;
 
 void QueueKey(const SDL_KeyboardEvent& event) {
     const BYTE vk = VirtualKey(event.keysym);
+    // Keys go to the window with the keyboard focus: SDL's, or else the one SetFocus named (SDL
+    // may not have seen the focus arrive yet).
     HWND window = platform::WindowOfSdlId(event.windowID);
+    if (!window) {
+        window = platform::FocusWindow();
+    }
     if (vk == 0 || !window) {
         return;
     }

@@ -194,6 +194,10 @@ void DestroyLostWindows() {
     }
 }
 
+HWND FocusWindow() {
+    return W().focus;
+}
+
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* w = Find(window);
     if (!w || !w->proc) {

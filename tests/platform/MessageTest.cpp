@@ -56,6 +56,21 @@ TEST_F(Queue, EscapeDownRepeatAndUpOneMessageAtATime) {
     EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "an empty queue does not block";
 }
 
+TEST_F(Queue, KeysBeforeSdlSeesTheFocusGoToTheFocusWindow) {
+    EXPECT_EQ(TakeAll(), std::vector<Taken>{});
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.windowID = 0; // SDL knows of no focus yet
+    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    e.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&e);
+    SetFocus(window_);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.hwnd, window_);
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_KEYDOWN));
+}
+
 TEST_F(Queue, VirtualKeyCodesOfLettersDigitsAndFunctionKeys) {
     userinput::Letter(window_, 'Q');
     userinput::Key(window_, SDL_SCANCODE_7, SDLK_7, true);
