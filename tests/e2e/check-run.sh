@@ -70,8 +70,10 @@ if [ -n "$prefix" ]; then
         bash "$session" --end none --timeout 300 -- wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
-    # A wineserver left from another run may still serve a display that is gone.
+    # A wineserver left from another run may still serve a display that is gone; a Wine started
+    # while it shuts down can end at once without running the program, so wait until it is gone.
     wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     options+=(--dismiss Error --dismiss "Ошибка")
     # Ends Wine's own processes while the screen is still there: they would complain of the lost
     # display on stderr.
@@ -84,7 +86,7 @@ fi
 echo "check-run: ${prefix:+wine }$program on $screen, expecting $mode mode, ending with $end"
 bash "$session" "${options[@]}" -- "${command[@]}" 2>"$work/log"
 status=$?
-[ -n "$prefix" ] && wineserver -k 2>/dev/null
+[ -n "$prefix" ] && { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 
 cat "$work/log"
 echo "check-run: the program's stderr:"
