@@ -36,7 +36,6 @@ struct Window {
     WNDPROC proc;
     std::string className;
     SDL_Window* sdl;
-    HDC dc;
     bool visible;
     bool destroying;
 };
@@ -167,8 +166,7 @@ HWND WindowOfDC(HDC dc) {
         return nullptr;
     }
     const auto window = reinterpret_cast<HWND>(value & ~DCTag);
-    Window* w = Find(window);
-    return w && w->dc == dc ? window : nullptr;
+    return Find(window) ? window : nullptr;
 }
 
 HWND WindowOfSdlId(unsigned id) {
@@ -262,8 +260,7 @@ HWND WINAPI CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowNa
     const UINT_PTR id = W().nextWindow;
     W().nextWindow += 0x10;
     const auto window = reinterpret_cast<HWND>(id);
-    W().windows[id] =
-        Window{c->second.proc, c->first, sdl, reinterpret_cast<HDC>(id | DCTag), false, false};
+    W().windows[id] = Window{c->second.proc, c->first, sdl, false, false};
     ++c->second.windows;
 
     // The procedure's answers are not read: nothing here refuses a window.
@@ -328,8 +325,7 @@ HWND WINAPI SetFocus(HWND window) {
 }
 
 HDC WINAPI GetDC(HWND window) {
-    Window* w = Find(window);
-    return w ? w->dc : nullptr;
+    return Find(window) ? reinterpret_cast<HDC>(Key(window) | DCTag) : nullptr;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {

@@ -34,8 +34,7 @@ inline std::vector<std::string> Messages() {
 // messages among them.
 inline std::vector<WPARAM> DrainQueue() {
     std::vector<WPARAM> quits;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (const MSG& message : userinput::DrainQueue()) {
         if (message.message == WM_QUIT) {
             quits.push_back(message.wParam);
         }

@@ -46,14 +46,7 @@ inline std::vector<UINT> TakeReceived() {
     return taken;
 }
 
-inline std::vector<MSG> DrainQueue() {
-    std::vector<MSG> taken;
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        taken.push_back(m);
-    }
-    return taken;
-}
+using userinput::DrainQueue;
 
 constexpr const char* ClassName = "PlatformTest";
 constexpr DWORD WindowedStyle = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;

@@ -1,8 +1,10 @@
 // What a user does to a window, as SDL events that the Win32 layer turns into window messages on
-// the next PeekMessageA: keys pressed and released, and the close box.
+// the next PeekMessageA: keys pressed and released, and the close box; and the queue drained.
 #pragma once
 
 #include <SDL.h>
+
+#include <vector>
 
 #include "platform/Layer.h"
 
@@ -28,6 +30,16 @@ inline void Escape(HWND window, bool down = true) {
 inline void Letter(HWND window, char upper, bool down = true) {
     Key(window, static_cast<SDL_Scancode>(SDL_SCANCODE_A + (upper - 'A')),
         static_cast<SDL_Keycode>(SDLK_a + (upper - 'A')), down);
+}
+
+// Takes every pending message off the thread's queue, in order.
+inline std::vector<MSG> DrainQueue() {
+    std::vector<MSG> taken;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        taken.push_back(m);
+    }
+    return taken;
 }
 
 inline void CloseBox(HWND window) {
