@@ -13,6 +13,14 @@ const char* const WindowTitle = "OpenGL";
 
 float CurrentTime = 0.0f;
 
+namespace {
+
+// The counter's value when the program started (0 until StartClock): readings count from it, so
+// that the demo's motion depends on how long it has run, not on how long the machine has been up.
+std::int64_t CounterOrigin = 0;
+
+} // namespace
+
 std::int32_t CounterToMilliseconds(std::int64_t count, std::int64_t frequency) {
     // Multiply before dividing so that no resolution of the counter is lost. The product wraps in
     // 64 bits like the machine's multiply; unsigned arithmetic makes that defined.
@@ -21,9 +29,20 @@ std::int32_t CounterToMilliseconds(std::int64_t count, std::int64_t frequency) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(TruncToInt(quotient)));
 }
 
+void StartClock() {
+    LARGE_INTEGER count = {};
+    QueryPerformanceCounter(&count);
+    CounterOrigin = count.QuadPart;
+}
+
 std::int32_t GetTime() {
-    LARGE_INTEGER frequency, count;
+    // Zero where a call fails, so that a missing counter reads as a stopped clock, not as
+    // whatever the stack held.
+    LARGE_INTEGER frequency = {}, count = {};
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&count);
-    return CounterToMilliseconds(count.QuadPart, frequency.QuadPart);
+    // The counts since the start wrap like the machine's subtraction; unsigned makes that defined.
+    const auto elapsed = static_cast<std::int64_t>(static_cast<std::uint64_t>(count.QuadPart) -
+                                                   static_cast<std::uint64_t>(CounterOrigin));
+    return CounterToMilliseconds(elapsed, frequency.QuadPart);
 }

@@ -16,8 +16,14 @@ extern const char* const WindowTitle;
 // loop before anything is drawn or ticked; 0 until the first frame.
 extern float CurrentTime;
 
-// Milliseconds since the origin of the high-resolution counter, as a signed 32-bit count that
-// wraps after 2^31 ms.
+// Takes the high-resolution counter's present value as the clock's origin. The program calls it
+// once, before anything reads the time; until then the origin is the counter's own (a scripted
+// clock's readings are then GetTime's values exactly).
+void StartClock();
+
+// Milliseconds since the clock's origin, as a signed 32-bit count that wraps after 2^31 ms: the
+// float steps of CurrentTime and the wrap come only after hours and weeks of running, whatever
+// the machine's uptime.
 std::int32_t GetTime();
 
 // GetTime's conversion: count × 1000 (64-bit, wrapping) divided by frequency at extended

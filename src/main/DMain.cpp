@@ -63,6 +63,8 @@ void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
 }
 
 void program::WinMain() {
+    // The program's time starts here; the seed still comes from the raw counter.
+    StartClock();
     Randomize();
     if (!CreateGLWindow()) {
         return;

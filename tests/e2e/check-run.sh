@@ -5,7 +5,7 @@
 #
 #   check-run.sh --program PATH [--wine PREFIX] [--dir DIR] --screen WxHxD
 #                --mode fullscreen|windowed --end escape|close [--closer PATH] [--run SECONDS]
-#                [--picture CHECKER SIDE]
+#                [--picture CHECKER SIDE] [--uptime SECONDS]
 #
 # The program runs in DIR, by default in its own directory (where the build puts DATA/).
 # fullscreen: the screen offers the 1024x768 mode, so nothing may be reported;
@@ -14,6 +14,8 @@
 #             the demo must go on in a window.
 # --picture: also take a screenshot just before the end and check it with CHECKER (the scene's
 #             screenshot checker; SIDE is where the flame must be: left or right).
+# --uptime: run the program in a time namespace whose clocks say the machine has been up for
+#             SECONDS (Linux 5.6 or later, as root; skipped where that is missing).
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
 session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
@@ -29,6 +31,7 @@ closer=
 run=3
 checker=
 side=
+uptime=
 while [ $# -gt 0 ]; do
     case "$1" in
         --program) program=$2; shift 2 ;;
@@ -40,6 +43,7 @@ while [ $# -gt 0 ]; do
         --closer) closer=$2; shift 2 ;;
         --run) run=$2; shift 2 ;;
         --picture) checker=$2 side=$3; shift 3 ;;
+        --uptime) uptime=$2; shift 2 ;;
         *) echo "check-run: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -83,7 +87,18 @@ else
     command=("$program")
 fi
 
-echo "check-run: ${prefix:+wine }$program on $screen, expecting $mode mode, ending with $end"
+if [ -n "$uptime" ]; then
+    if ! unshare --time --fork true 2>/dev/null; then
+        echo "check-run: no time namespaces here (they need Linux 5.6 or later, and root); skipped"
+        exit 77
+    fi
+    # CLOCK_MONOTONIC, which the counter reads, and CLOCK_BOOTTIME move together on a machine
+    # that has not been suspended.
+    offset=$((uptime - $(cut -d. -f1 /proc/uptime)))
+    command=(unshare --time --monotonic "$offset" --boottime "$offset" --fork -- "${command[@]}")
+fi
+
+echo "check-run: ${prefix:+wine }$program on $screen${uptime:+, $uptime s after the machine started}, expecting $mode mode, ending with $end"
 bash "$session" "${options[@]}" -- "${command[@]}" 2>"$work/log"
 status=$?
 [ -n "$prefix" ] && { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
