@@ -159,7 +159,9 @@ template <typename End> int RunGuard(const std::vector<std::string>& words, bool
     Pipe pipe;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (!noPipe) {
+    if (noPipe) {
+        posix_spawn_file_actions_addclose(&actions, 3); // whatever this process was given there
+    } else {
         posix_spawn_file_actions_adddup2(&actions, pipe.read, 3);
     }
     std::vector<std::string> args = words;
