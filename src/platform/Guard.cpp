@@ -9,7 +9,7 @@
 // the program: no X connection, SDL or OpenGL state, no other descriptor. A normal restore writes
 // GuardReleased and the guard ends at once; when the pipe closes without it, the program is gone
 // and the guard restores the modes over an X connection of its own. Without the guard (not
-// installed, or not startable) the program says so once and runs as before.
+// installed, or not startable) the program says so and runs as before.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -101,7 +101,9 @@ bool StartModeGuard(const SavedModes& modes) {
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    // A session of its own: what is sent to the program's process group (Ctrl+C, a hang-up, a
+    // kill of the whole group) does not reach the guard, which ends with its pipe instead.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
     pid_t pid = 0;
     const int failed =
         fds[0] < 0 ? errno

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
                              "3; the guard is started by the program itself\n");
         return 2;
     }
-    // The terminal's signals are the program's: it restores the modes and releases the guard.
+    // The terminal's signals are the program's (the guard has a session of its own, and these
+    // are ignored should it be started otherwise): the program restores and releases the guard.
     for (int signal : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE}) {
         std::signal(signal, SIG_IGN);
     }
