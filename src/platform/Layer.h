@@ -62,6 +62,7 @@ void ForgetX11Modes();
 void NoteX11Event(const void* sdlEvent);
 // X11.cpp: whether the X window behind `window` went away behind the program's back.
 bool LostOnX11(SDL_Window* window);
+
 // Windows.cpp: windows whose X window went away are destroyed as DestroyWindow would.
 void DestroyLostWindows();
 

@@ -7,10 +7,10 @@
 // Besides, for a POSIX host: SIGINT, SIGTERM and SIGHUP ask the program to quit as closing its
 // window does (the next PeekMessageA finds WM_QUIT); a second one, or any other signal that ends
 // a process, has the display guard put the display mode back before the signal takes its course
-// (SIGKILL, which no handler sees, leaves it to the guard alone). Handlers make only
-// async-signal-safe calls: no Xlib, no SDL. SIGPIPE is ignored,
-// so that a closed stderr costs a message, not the process. Descriptors 0 to 2, when closed at
-// start, are opened on /dev/null before anything else can take them.
+// (SIGKILL, which no handler sees, leaves it to the guard alone). The handlers make only
+// async-signal-safe calls: no Xlib, no SDL. SIGPIPE is ignored, so that a closed stderr costs a
+// message, not the process. Descriptors 0 to 2, when closed at start, are opened on /dev/null
+// before anything else can take them.
 // Leaves out: DLL notifications and other threads (there are none).
 #include <fcntl.h>
 #include <unistd.h>
