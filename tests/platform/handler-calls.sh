@@ -33,7 +33,8 @@ failed=0
 seen=" "
 queue=("${handlers[@]}")
 for handler in "${handlers[@]}"; do
-    grep -qF "<$handler>:" "$listing" || { echo "handler-calls: FAILED: no $handler in $program"; failed=1; }
+    grep -qF "<$handler>:" "$listing" ||
+        { echo "handler-calls: FAILED: no $handler in $program"; failed=1; }
 done
 while [ ${#queue[@]} -gt 0 ]; do
     fn=${queue[0]}
