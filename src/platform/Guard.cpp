@@ -30,7 +30,8 @@ extern char** environ;
 
 namespace {
 
-constexpr const char* GuardName = "particles-display-guard";
+// Not named after the program, so that `pkill -9 particles` aimed at a hung program spares it.
+constexpr const char* GuardName = "display-guard";
 
 // Read by signal handlers, hence sig_atomic_t; 0 and -1 when no guard runs.
 volatile std::sig_atomic_t GuardPid = 0;

@@ -1,6 +1,6 @@
-// particles-display-guard: puts the display modes back for a program that ended without doing it.
+// display-guard: puts the display modes back for a program that ended without doing it.
 //
-//   particles-display-guard MODES...   (started by the Win32 layer, platform/Guard.cpp)
+//   display-guard MODES...   (started by the Win32 layer, platform/Guard.cpp)
 //
 // MODES are the words of ModesToWords; descriptor 3 is the reading end of the program's pipe.
 // When the program writes GuardReleased the guard ends at once; when the pipe closes without it,

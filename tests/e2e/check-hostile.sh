@@ -103,7 +103,7 @@ case "$case" in
     guard)
         [ -x "$closer" ] || { echo "check-hostile: needs --closer"; exit 2; }
         program=$(readlink -f "$program") # as /proc/PID/exe names it
-        guard=$dir/particles-display-guard
+        guard=$dir/display-guard
         [ -x "$guard" ] || { fail "no display guard beside the program"; exit 1; }
         ulimit -c 0 # no core files from the fatal signals
         xsession_server=xorg
@@ -126,7 +126,7 @@ case "$case" in
         xsession_key Escape
         xsession_end 20
         [ "$status" -eq 0 ] || fail "without a guard: exit status $status, not 0"
-        grep -q '^Win32 layer: cannot start the display guard .*particles-display-guard' "$log" ||
+        grep -q '^Win32 layer: cannot start the display guard .*display-guard' "$log" ||
             fail "without a guard: nothing said"
         sleep 0.5
         [ "$(desktop)" = 1280x1024 ] || fail "without a guard: the desktop was left at $(desktop)"

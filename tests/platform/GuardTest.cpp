@@ -151,7 +151,7 @@ std::string Beside(const char* name) {
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
-const std::string GuardPath = Beside("particles-display-guard");
+const std::string GuardPath = Beside("display-guard");
 
 // Starts the guard with `words`, the pipe's reading end on descriptor 3 unless `noPipe`; `end`
 // then does the program's part. The guard's exit status, or -1 when it did not end within 5 s.
