@@ -4,8 +4,9 @@
 // Reproduces: only a mode the display offers exactly (width, height and bits per pixel, counting
 // the padding byte of 32-bit pixels as Windows does) is accepted, DISP_CHANGE_BADMODE otherwise;
 // fields left out of dmFields keep the current mode's values; a null record puts the desktop's
-// mode back; a temporary (CDS_FULLSCREEN) change is undone when the process ends, through exit,
-// ExitProcess, a signal or a lost connection to the X server (see Process.cpp and X11.cpp).
+// mode back; a temporary (CDS_FULLSCREEN) change is undone when the process ends, through exit
+// and ExitProcess here, a lost connection to the X server in X11.cpp, and any other end (a signal,
+// SIGKILL included) by the display guard, a process of its own (Guard.cpp).
 // Leaves out: refresh rates, CDS_TEST and the other flags (every change is temporary), other
 // displays than the first, and the registry. SDL changes the mode only for a full-screen window,
 // so the switch takes effect when the pop-up window made for it is shown.
@@ -74,6 +75,7 @@ void RestoreDisplayMode() {
         SDL_SetWindowFullscreen(d.covering, 0);
         d.covering = nullptr;
     }
+    platform::ForgetX11Modes();
 }
 
 } // namespace platform

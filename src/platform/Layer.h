@@ -7,6 +7,8 @@ struct SDL_Window;
 
 namespace platform {
 
+struct SavedModes;
+
 // Windows.cpp: starts SDL's video once; false when no display can be used.
 bool StartVideo();
 // Windows.cpp: the SDL window behind a window handle, or null for a window that does not exist.
@@ -35,21 +37,31 @@ void RestoreDisplayMode();
 
 // Process.cpp: whether SIGINT, SIGTERM or SIGHUP asked the program to quit since the last call.
 bool TakeQuitSignal();
-// Process.cpp: from now on, every signal that ends the process restores the display mode first.
+// Process.cpp: from now on, every signal that ends the process lets the display guard restore the
+// display mode first.
 void GuardDisplayMode();
+
+// Guard.cpp: starts the display guard for `modes`, unless one runs; false (said on stderr) when
+// it cannot be started.
+bool StartModeGuard(const SavedModes& modes);
+// Guard.cpp: the modes are back: the guard ends, with nothing to do. Safe at any time.
+void ReleaseModeGuard();
+// Guard.cpp: the process is ending without the modes back: the guard restores them, and the call
+// waits up to 2 s for it to have done so. Async-signal-safe; safe at any time.
+void AbandonModeGuard();
 
 // X11.cpp, with SDL's x11 driver only: X errors no longer end the process, and a lost connection
 // ends it at once with the display mode put back.
 void WatchX11();
-// X11.cpp: the display modes as they are now, for RestoreDisplayModeLastResort.
+// X11.cpp: the display modes as they are before the first switch, for a lost connection and
+// for the display guard, which it starts.
 void RememberX11Modes();
+// X11.cpp: the modes are back; the display guard is released.
+void ForgetX11Modes();
 // X11.cpp: looks at an SDL event for an X window destroyed by another client.
 void NoteX11Event(const void* sdlEvent);
 // X11.cpp: whether the X window behind `window` went away behind the program's back.
 bool LostOnX11(SDL_Window* window);
-// X11.cpp: puts the remembered modes back over a connection of the layer's own, for the ends
-// where SDL can no longer do it (a signal, a lost connection). Safe at any time.
-void RestoreDisplayModeLastResort();
 
 // Windows.cpp: windows whose X window went away are destroyed as DestroyWindow would.
 void DestroyLostWindows();

@@ -6,9 +6,11 @@
 // process that ends.
 // Besides, for a POSIX host: SIGINT, SIGTERM and SIGHUP ask the program to quit as closing its
 // window does (the next PeekMessageA finds WM_QUIT); a second one, or any other signal that ends
-// a process, puts the display mode back before the signal takes its course. SIGPIPE is ignored,
-// so that a closed stderr costs a message, not the process. Descriptors 0 to 2, when closed at
-// start, are opened on /dev/null before anything else can take them.
+// a process, has the display guard put the display mode back before the signal takes its course
+// (SIGKILL, which no handler sees, leaves it to the guard alone). The handlers make only
+// async-signal-safe calls: no Xlib, no SDL. SIGPIPE is ignored, so that a closed stderr costs a
+// message, not the process. Descriptors 0 to 2, when closed at start, are opened on /dev/null
+// before anything else can take them.
 // Leaves out: DLL notifications and other threads (there are none).
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,11 +34,10 @@ void Install(int signal, void (*handler)(int), int flags) {
     sigaction(signal, &action, nullptr);
 }
 
-// The process ends on this signal: the display comes back first. Restoring is not meant for a
-// signal handler, so an alarm bounds it; then the signal ends the process as it would have.
+// The process ends on this signal: the display guard puts the mode back first (within 2 s), then
+// the signal ends the process as it would have.
 void OnFatalSignal(int signal) {
-    alarm(2);
-    platform::RestoreDisplayModeLastResort();
+    platform::AbandonModeGuard();
     Install(signal, SIG_DFL, 0);
     raise(signal);
 }

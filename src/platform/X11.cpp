@@ -6,39 +6,30 @@
 // will not make) is a failed call, never the end of the process through Xlib's default handler;
 // a lost connection ends the process at once with exit code 0, a message, and the display mode
 // put back over a connection of the layer's own, as Windows puts it back for any process that
-// ends. The same connection restores the mode when a signal ends the process.
+// ends. The modes read over that connection before the first switch are the display guard's
+// (Guard.cpp), which puts them back for every other end.
 // Leaves out: other video drivers (Wayland restores modes by itself), and restoring on a server
 // that has gone away.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/Layer.h"
+#include "platform/RandR.h"
 
 namespace {
-
-struct Crtc {
-    RRCrtc id;
-    RRMode mode;
-    int x, y;
-    Rotation rotation;
-    std::vector<RROutput> outputs;
-};
 
 struct X11State {
     bool watching = false;
     std::vector<unsigned long> lost; // X windows gone behind the program's back
-    Display* own = nullptr;          // the layer's connection, for restoring modes
-    int width = 0, height = 0, widthMm = 0, heightMm = 0;
-    std::vector<Crtc> crtcs; // as they were before the switch
-    volatile std::sig_atomic_t restoring = 0;
+    Display* own = nullptr;          // the layer's connection, for the modes
+    bool remembered = false;
+    platform::SavedModes modes; // as they were before the first switch
 };
 
 X11State& X() {
@@ -80,19 +71,31 @@ int OnError(Display* display, XErrorEvent* error) {
     return 0;
 }
 
-int OnConnectionLost(Display*) {
-    std::fprintf(stderr, "Win32 layer: the connection to the X server was lost; ending\n");
-    platform::RestoreDisplayModeLastResort();
-    std::fflush(nullptr);
-    _exit(0); // Xlib ends the process if this returns; nothing more can be drawn
-}
-
 int IgnoreErrors(Display*, XErrorEvent*) {
     return 0;
 }
 
 int OwnConnectionLost(Display*) {
     _exit(0); // the server is gone: nothing left to restore
+}
+
+// Puts the remembered modes back over the layer's own connection, for a lost connection of SDL's.
+void RestoreOverOwnConnection() {
+    X11State& x = X();
+    if (!x.own || !x.remembered) {
+        return;
+    }
+    XSetErrorHandler(&IgnoreErrors);
+    XSetIOErrorHandler(&OwnConnectionLost);
+    platform::PutModesBack(x.own, x.modes);
+    platform::ForgetX11Modes();
+}
+
+int OnConnectionLost(Display*) {
+    std::fprintf(stderr, "Win32 layer: the connection to the X server was lost; ending\n");
+    RestoreOverOwnConnection();
+    std::fflush(nullptr);
+    _exit(0); // Xlib ends the process if this returns; nothing more can be drawn
 }
 
 } // namespace
@@ -113,8 +116,8 @@ void WatchX11() {
 
 void RememberX11Modes() {
     X11State& x = X();
-    if (!x.watching) {
-        return;
+    if (!x.watching || x.remembered) {
+        return; // a second switch keeps the desktop's modes of the first
     }
     if (!x.own) {
         x.own = XOpenDisplay(nullptr);
@@ -122,29 +125,15 @@ void RememberX11Modes() {
             return;
         }
     }
-    Display* d = x.own;
-    const Window root = DefaultRootWindow(d);
-    x.width = DisplayWidth(d, DefaultScreen(d));
-    x.height = DisplayHeight(d, DefaultScreen(d));
-    x.widthMm = DisplayWidthMM(d, DefaultScreen(d));
-    x.heightMm = DisplayHeightMM(d, DefaultScreen(d));
-    x.crtcs.clear();
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
-    if (!resources) {
-        return;
+    if (ReadModes(x.own, x.modes)) {
+        x.remembered = true;
+        StartModeGuard(x.modes);
     }
-    for (int i = 0; i < resources->ncrtc; ++i) {
-        XRRCrtcInfo* info = XRRGetCrtcInfo(d, resources, resources->crtcs[i]);
-        if (info && info->mode != None) {
-            x.crtcs.push_back(
-                Crtc{resources->crtcs[i], info->mode, info->x, info->y, info->rotation,
-                     std::vector<RROutput>(info->outputs, info->outputs + info->noutput)});
-        }
-        if (info) {
-            XRRFreeCrtcInfo(info);
-        }
-    }
-    XRRFreeScreenResources(resources);
+}
+
+void ForgetX11Modes() {
+    X().remembered = false;
+    ReleaseModeGuard();
 }
 
 void NoteX11Event(const void* sdlEvent) {
@@ -166,31 +155,6 @@ bool LostOnX11(SDL_Window* window) {
         }
     }
     return false;
-}
-
-void RestoreDisplayModeLastResort() {
-    X11State& x = X();
-    if (!x.own || x.crtcs.empty() || x.restoring) {
-        return;
-    }
-    x.restoring = 1;
-    Display* d = x.own;
-    XSetErrorHandler(&IgnoreErrors);
-    XSetIOErrorHandler(&OwnConnectionLost);
-    const Window root = DefaultRootWindow(d);
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, root);
-    if (resources) {
-        // The screen first, in case it was shrunk with the mode: the old mode has to fit in it.
-        // (The connection's idea of the screen size dates from its start, so it is not asked.)
-        XRRSetScreenSize(d, root, x.width, x.height, x.widthMm, x.heightMm);
-        for (Crtc& c : x.crtcs) {
-            XRRSetCrtcConfig(d, resources, c.id, CurrentTime, c.x, c.y, c.mode, c.rotation,
-                             c.outputs.data(), static_cast<int>(c.outputs.size()));
-        }
-        XRRFreeScreenResources(resources);
-    }
-    XSync(d, False);
-    x.restoring = 0;
 }
 
 } // namespace platform

@@ -9,6 +9,10 @@
 #                program with exit code 0; SIGUSR1 ends it as the signal does; a window destroyed
 #                by another client ends it with 0; a cut connection ends it with 0 at once. After
 #                each, the desktop is back at 1280x1024.
+#   guard        on the same Xorg server: SIGKILL, SIGSEGV, SIGABRT and SIGBUS in full screen
+#                each give the 1280x1024 desktop back within 3 s, and neither the program nor its
+#                display guard runs 3 s after those ends, after Escape, or after the close box;
+#                a program without its guard beside it says so, and still runs and restores.
 #   no-display   no X server: the creation failure on stderr and exit code 0 within seconds.
 #   fifo         a FIFO in place of the emitter's sprite: the open error, "Unable to load", exit 1.
 #   broken-pipe  stderr a pipe nobody reads: the windowed fallback's message costs nothing, and
@@ -60,7 +64,73 @@ hostile_run() {
     xrandr -s 1280x1024 >/dev/null 2>&1
 }
 
+# The live processes running the executable $1 (a zombie has no executable left).
+running() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "$1" ] && echo "${p#/proc/}"
+    done
+}
+
+# Starts the demo in full screen, ends it by $1 (a signal, escape or close) and checks the end:
+# the exit status ($2), the desktop back at 1280x1024 within 3 s, and no process of the program
+# or its guard ($3, the guard's path) still running 3 s after the end.
+guard_run() {
+    local how=$1 expected=$2 guard=$3 guard_pid= waited
+    xsession_launch "$dir" "$program" 2>"$log"
+    xsession_window 60 || { fail "$how: no window"; cat "$log"; return; }
+    sleep 1
+    [ "$(desktop)" = 1024x768 ] || fail "$how: the mode did not switch (desktop $(desktop))"
+    guard_pid=$(running "$guard" | head -n1)
+    [ -n "$guard_pid" ] || fail "$how: no display guard runs"
+    case "$how" in
+        SIG*) kill -s "${how#SIG}" "$program_pid" ;;
+        escape) xsession_key Escape ;;
+        close) xsession_close "$closer" ;;
+    esac
+    xsession_end 20
+    [ "$status" -eq "$expected" ] || fail "$how: exit status $status, not $expected"
+    for waited in $(seq 30) timeout; do
+        [ "$(desktop)" = 1280x1024 ] && [ -z "$(running "$program")$(running "$guard")" ] && break
+        sleep 0.1
+    done
+    [ "$waited" != timeout ] || fail "$how: 3 s after the end the desktop is at $(desktop)," \
+        "still running: $(running "$program") $(running "$guard")"
+    xrandr -s 1280x1024 >/dev/null 2>&1
+}
+
 case "$case" in
+    guard)
+        [ -x "$closer" ] || { echo "check-hostile: needs --closer"; exit 2; }
+        program=$(readlink -f "$program") # as /proc/PID/exe names it
+        guard=$dir/display-guard
+        [ -x "$guard" ] || { fail "no display guard beside the program"; exit 1; }
+        ulimit -c 0 # no core files from the fatal signals
+        xsession_server=xorg
+        xsession_start 1280x1024x24 || exit 77
+        guard_run SIGKILL $((128 + 9)) "$guard"
+        guard_run SIGSEGV $((128 + 11)) "$guard"
+        guard_run SIGABRT $((128 + 6)) "$guard"
+        guard_run SIGBUS $((128 + 7)) "$guard"
+        guard_run escape 0 "$guard"
+        guard_run close 0 "$guard"
+        # Without its guard the program says so, runs, and still puts the mode back itself.
+        mkdir "$xsession_dir/alone"
+        cp "$program" "$xsession_dir/alone/"
+        cp -r "$dir/DATA" "$xsession_dir/alone/"
+        program=$xsession_dir/alone/$(basename "$program") dir=$xsession_dir/alone
+        xsession_launch "$dir" "$program" 2>"$log"
+        xsession_window 60 || fail "without a guard: no window"
+        sleep 1
+        [ "$(desktop)" = 1024x768 ] || fail "without a guard: the mode did not switch"
+        xsession_key Escape
+        xsession_end 20
+        [ "$status" -eq 0 ] || fail "without a guard: exit status $status, not 0"
+        grep -q '^Win32 layer: cannot start the display guard .*display-guard' "$log" ||
+            fail "without a guard: nothing said"
+        sleep 0.5
+        [ "$(desktop)" = 1280x1024 ] || fail "without a guard: the desktop was left at $(desktop)"
+        ;;
     signals)
         [ -x "$closer" ] || { echo "check-hostile: needs --closer"; exit 2; }
         xsession_server=xorg

@@ -24,6 +24,7 @@ dpkg-deb -x "$deb" "$work/root" || exit 1
 
 failed=0
 for path in usr/bin/particles usr/lib/particles/particles \
+    usr/lib/particles/display-guard \
     usr/share/particles/DATA/Textures/particle.bmp usr/share/particles/DATA/Textures/particle1.bmp \
     usr/share/applications/particles.desktop usr/share/icons/hicolor/128x128/apps/particles.png; do
     [ -e "$work/root/$path" ] || { echo "check-package: FAILED: no /$path in the package"; failed=1; }
