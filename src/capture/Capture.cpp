@@ -15,8 +15,6 @@
 #include "game/DGame.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
-#include "platform/Win32.h"
-#include "random/FloatEnv.h"
 #include "random/Random.h"
 
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -116,7 +114,8 @@ int Capture(const Options& options, Replay& replay) {
     std::unique_ptr<AnimationWriter> animation;
     if (!options.AnimationFile.empty()) {
         animation = std::make_unique<AnimationWriter>();
-        if (!animation->Open(options.AnimationFile, Width, Height, options.Quality, error)) {
+        if (!animation->Open(options.AnimationFile, ScreenWidth, ScreenHeight, options.Quality,
+                             error)) {
             return fail();
         }
     }
@@ -137,7 +136,10 @@ int Capture(const Options& options, Replay& replay) {
 
     for (std::uint32_t frame = 1; frame <= options.Frames; ++frame) {
         const bool written = IsWritten(options, frame);
-        replay.RunFrame(frame, written && pictures ? &picture : nullptr);
+        if (!replay.RunFrame(frame, written && pictures ? &picture : nullptr)) {
+            error = "the window went before frame " + std::to_string(frame) + " was drawn";
+            return fail();
+        }
         if (written) {
             const std::int32_t time = FrameTime(options, frame);
             if (!options.OutDir.empty()) {
@@ -203,60 +205,53 @@ int Capture(const Options& options, Replay& replay) {
 
 } // namespace
 
+namespace {
+Replay* Current = nullptr; // the replay whose frames run
+} // namespace
+
 Replay::Replay(const Options& options) : Settings(options) {
-    // What WinMain does, with the seed and the clock given.
-    RandSeed = options.Seed;
+    Current = this;
     scriptedclock::Set(options.StartMs);
-    Running = true;
-    {
-        const FloatEnvironmentGuard guard;
-        InitScene();
-    }
-    TickReference = GetTime();
+    TStartup startup;
+    startup.Window.Windowed = true;
+    startup.Window.Frameless = true;
+    startup.FixedSeed = true;
+    startup.Seed = options.Seed;
+    Started = StartProgram(startup, TickReference);
 }
 
 Replay::~Replay() {
-    const FloatEnvironmentGuard guard;
-    FreeScene();
+    if (Started) {
+        StopProgram();
+    }
+    Current = nullptr;
 }
 
-void Replay::RunFrame(std::uint32_t frame, Frame* picture) {
-    {
-        const FloatEnvironmentGuard guard;
-        // One message a frame, as the demo takes them; nothing here ends the run.
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        glGetError();
-    }
+void Replay::Update() {
+    ++Current->LastTicks;
+    UpdateScene();
+}
 
-    scriptedclock::Set(FrameTime(Settings, frame));
-    const std::int32_t now = GetTime();
-    CurrentTime = static_cast<float>(now);
-
-    {
-        const FloatEnvironmentGuard guard;
-        RenderScene();
-    }
-    LastTicks = 0;
-    for (std::uint32_t ticks = TicksDue(now, TickReference, UpdateInterval); ticks > 0; --ticks) {
-        UpdateScene();
-        ++LastTicks;
-    }
-
-    const FloatEnvironmentGuard guard;
-    glFlush();
-    glFinish();
+void Replay::ReadBackPicture() {
+    Frame* picture = Current->Picture;
     if (picture) {
-        picture->Width = Width;
-        picture->Height = Height;
-        picture->Pixels.resize(static_cast<std::size_t>(Width) * Height * 4u);
-        const Timed timed(ReadBack);
-        glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, picture->Pixels.data());
+        picture->Width = ScreenWidth;
+        picture->Height = ScreenHeight;
+        picture->Pixels.resize(static_cast<std::size_t>(ScreenWidth) * ScreenHeight * 4u);
+        const Timed timed(Current->ReadBack);
+        glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                     picture->Pixels.data());
     }
-    Present();
+}
+
+bool Replay::RunFrame(std::uint32_t frame, Frame* picture) {
+    constexpr TFrameHooks hooks = {RenderScene, &Replay::Update, &Replay::ReadBackPicture};
+    scriptedclock::Set(FrameTime(Settings, frame));
+    Picture = picture;
+    LastTicks = 0;
+    ::RunFrame(Message, TickReference, hooks);
+    Picture = nullptr;
+    return Running;
 }
 
 bool WriteStateHeader(OutputFile& file, std::string& error) {
@@ -279,18 +274,12 @@ bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const 
 }
 
 int Run(const Options& options) {
-    std::string error;
-    if (!OpenContext(error)) {
-        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
+    Replay replay(options);
+    if (!replay.Ready()) {
+        std::fprintf(stderr, "particles-capture: no window with an OpenGL context\n");
         return 1;
     }
-    int status = 0;
-    {
-        Replay replay(options);
-        status = Capture(options, replay);
-    }
-    CloseContext();
-    return status;
+    return Capture(options, replay);
 }
 
 } // namespace capture

@@ -192,54 +192,6 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     return true;
 }
 
-bool DecodePng(std::FILE* file, Frame& frame, PngError& error) {
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
-    if (!png) {
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_init_io(png, file);
-    // A golden frame is small; anything larger than the screen is not one.
-    png_set_user_limits(png, 4096, 4096);
-    png_read_info(png, info);
-    const png_byte type = png_get_color_type(png, info);
-    if (png_get_bit_depth(png, info) != 8 ||
-        (type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_RGB_ALPHA)) {
-        png_error(png, "not an 8-bit RGB or RGBA image");
-    }
-    if (type == PNG_COLOR_TYPE_RGB) {
-        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    }
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const int width = static_cast<int>(png_get_image_width(png, info));
-    const int height = static_cast<int>(png_get_image_height(png, info));
-    // Resized here, before any row is read: a later failure leaves no object half made.
-    frame.Width = width;
-    frame.Height = height;
-    frame.Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u, 0);
-    for (int pass = png_set_interlace_handling(png); pass > 0; --pass) {
-        for (int y = 0; y < height; ++y) {
-            png_read_row(png, &frame.Pixels[static_cast<std::size_t>(height - 1 - y) * width * 4u],
-                         nullptr);
-        }
-    }
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
-}
-
 } // namespace
 
 bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
@@ -259,21 +211,6 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
         return false;
     }
     return file.Commit(error);
-}
-
-bool ReadPng(const std::string& path, Frame& frame, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    PngError failure{};
-    const bool ok = DecodePng(file, frame, failure);
-    std::fclose(file);
-    if (!ok) {
-        error = "cannot read " + path + ": " + failure.Text;
-    }
-    return ok;
 }
 
 // ---- animated WebP -------------------------------------------------------------------------

@@ -55,6 +55,9 @@ void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
 
     glFlush();
     glFinish();
+    if (hooks.Finished) {
+        hooks.Finished();
+    }
     SwapBuffers(DeviceContext);
 
     if (Keys[VK_ESCAPE] == 1) {
@@ -62,21 +65,34 @@ void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
     }
 }
 
-void program::WinMain() {
-    Randomize();
-    if (!CreateGLWindow()) {
-        return;
+bool StartProgram(const TStartup& startup, std::int32_t& reference) {
+    if (startup.FixedSeed) {
+        RandSeed = startup.Seed;
+    } else {
+        Randomize();
+    }
+    if (!CreateGLWindow(startup.Window)) {
+        return false;
     }
     Running = true;
     InitScene();
+    reference = GetTime();
+    return true;
+}
 
-    // Time spent building the scene is not simulated.
-    std::int32_t reference = GetTime();
+void StopProgram() {
+    FreeScene();
+    KillGLWindow();
+}
+
+void program::WinMain() {
+    std::int32_t reference = 0;
+    if (!StartProgram(TStartup(), reference)) {
+        return;
+    }
     MSG message = {};
     while (Running) {
         RunFrame(message, reference, SceneHooks);
     }
-
-    FreeScene();
-    KillGLWindow();
+    StopProgram();
 }
