@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +17,7 @@
 #include "random/Random.h"
 
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the state file is written from the records in memory, which must be little-endian"
+#error "the state file is written from the values in memory, which must be little-endian"
 #endif
 
 namespace capture {
@@ -26,42 +25,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+Replay* Current = nullptr; // the replay whose frames run
+
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// Adds the time from construction to destruction to `total`.
-class Timed {
-  public:
-    explicit Timed(Clock::duration& total) : Total(total), Start(Clock::now()) {}
-    ~Timed() { Total += Clock::now() - Start; }
-    Timed(const Timed&) = delete;
-    Timed& operator=(const Timed&) = delete;
-
-  private:
-    Clock::duration& Total;
-    Clock::time_point Start;
-};
-
-void Put32(std::uint8_t* out, std::uint32_t value) {
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
-std::uint32_t Bits(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+// Runs `step`, adding the time it takes to `total`; gives its result.
+template <typename F> bool Timed(Clock::duration& total, F step) {
+    const Clock::time_point start = Clock::now();
+    const bool ok = step();
+    total += Clock::now() - start;
+    return ok;
 }
 
 bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& error) {
-    std::uint8_t head[12];
-    Put32(head, Bits(system.LastUpdate));
-    Put32(head + 4, Bits(system.LastEmit));
-    Put32(head + 8, static_cast<std::uint32_t>(system.Count));
-    return file.Write(head, sizeof head, error) &&
+    static_assert(sizeof system.LastUpdate == 4 && sizeof system.Count == 4, "32-bit fields");
+    return file.Write(&system.LastUpdate, 4, error) && file.Write(&system.LastEmit, 4, error) &&
+           file.Write(&system.Count, 4, error) &&
            file.Write(system.Particles.get(),
                       static_cast<std::size_t>(system.Count) * sizeof(TParticle), error);
 }
@@ -69,18 +50,12 @@ bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& e
 // Makes `path` a directory, unless it is one.
 bool MakeDirectory(const std::string& path, std::string& error) {
     struct stat info;
-    if (stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            return true;
-        }
+    if (stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
         error = "cannot write " + path + ": not a directory";
-        return false;
-    }
-    if (mkdir(path.c_str(), 0777) != 0) {
+    } else if (stat(path.c_str(), &info) != 0 && mkdir(path.c_str(), 0777) != 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
     }
-    return true;
+    return error.empty();
 }
 
 std::string FramePath(const std::string& directory, std::uint32_t frame) {
@@ -100,28 +75,17 @@ int Duration(std::int32_t from, std::int32_t to) {
 // The run after the scene is built: outputs opened, frames, outputs completed.
 int Capture(const Options& options, Replay& replay) {
     std::string error;
-    const auto fail = [&error]() {
-        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
-        return 1;
-    };
-
     // Every output is made before the first frame, so that an unwritable path fails at once.
     OutputFile state;
-    if (!options.StateFile.empty() &&
-        (!state.Open(options.StateFile, error) || !WriteStateHeader(state, error))) {
-        return fail();
-    }
     std::unique_ptr<AnimationWriter> animation;
     if (!options.AnimationFile.empty()) {
         animation = std::make_unique<AnimationWriter>();
-        if (!animation->Open(options.AnimationFile, ScreenWidth, ScreenHeight, options.Quality,
-                             error)) {
-            return fail();
-        }
     }
-    if (!options.OutDir.empty() && !MakeDirectory(options.OutDir, error)) {
-        return fail();
-    }
+    bool ok = (options.StateFile.empty() ||
+               (state.Open(options.StateFile, error) && WriteStateHeader(state, error))) &&
+              (!animation || animation->Open(options.AnimationFile, ScreenWidth, ScreenHeight,
+                                             options.Quality, error)) &&
+              (options.OutDir.empty() || MakeDirectory(options.OutDir, error));
 
     const bool pictures = !options.OutDir.empty() || animation;
     Frame picture;
@@ -134,37 +98,31 @@ int Capture(const Options& options, Replay& replay) {
     std::int32_t lastWritten = options.StartMs;
     bool anyWritten = false;
 
-    for (std::uint32_t frame = 1; frame <= options.Frames; ++frame) {
+    for (std::uint32_t frame = 1; ok && frame <= options.Frames; ++frame) {
         const bool written = IsWritten(options, frame);
         if (!replay.RunFrame(frame, written && pictures ? &picture : nullptr)) {
             error = "the window went before frame " + std::to_string(frame) + " was drawn";
-            return fail();
-        }
-        if (written) {
+            ok = false;
+        } else if (written) {
             const std::int32_t time = FrameTime(options, frame);
-            if (!options.OutDir.empty()) {
-                const Timed timed(png);
-                if (!WritePng(FramePath(options.OutDir, frame), picture, error)) {
-                    return fail();
-                }
+            animationMs += anyWritten ? lastInterval : 0;
+            if (animation && animationMs > INT_MAX / 2) {
+                error = "cannot write " + options.AnimationFile + ": too long an animation";
+                ok = false;
             }
-            if (animation) {
-                const Timed timed(webp);
-                animationMs += anyWritten ? lastInterval : 0;
-                if (animationMs > INT_MAX / 2) {
-                    error = "cannot write " + options.AnimationFile + ": too long an animation";
-                    return fail();
-                }
-                if (!animation->Add(picture, static_cast<int>(animationMs), error)) {
-                    return fail();
-                }
-            }
-            if (state.Stream()) {
-                const Timed timed(stateTime);
-                if (!WriteState(state, frame, time, replay, error)) {
-                    return fail();
-                }
-            }
+            ok = ok &&
+                 (options.OutDir.empty() ||
+                  Timed(png,
+                        [&] {
+                            return WritePng(FramePath(options.OutDir, frame), picture, error);
+                        })) &&
+                 (!animation ||
+                  Timed(webp,
+                        [&] {
+                            return animation->Add(picture, static_cast<int>(animationMs), error);
+                        })) &&
+                 (!state.Stream() ||
+                  Timed(stateTime, [&] { return WriteState(state, frame, time, replay, error); }));
             // The first written frame's interval is the frame's own step.
             lastInterval = Duration(
                 anyWritten || frame == 1 ? lastWritten : FrameTime(options, frame - 1), time);
@@ -177,18 +135,17 @@ int Capture(const Options& options, Replay& replay) {
             lastProgress = now;
         }
     }
-    if (animation) {
-        // The last written frame lasts as long as the interval before it.
-        const Timed timed(webp);
-        if (!animation->Finish(static_cast<int>(animationMs + lastInterval), error)) {
-            return fail();
-        }
-    }
-    if (state.Stream()) {
-        const Timed timed(stateTime);
-        if (!state.Commit(error)) {
-            return fail();
-        }
+    // The last written frame lasts as long as the interval before it.
+    ok = ok &&
+         (!animation ||
+          Timed(webp,
+                [&] {
+                    return animation->Finish(static_cast<int>(animationMs + lastInterval), error);
+                })) &&
+         (!state.Stream() || Timed(stateTime, [&] { return state.Commit(error); }));
+    if (!ok) {
+        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
+        return 1;
     }
 
     const double total = Seconds(Clock::now() - start);
@@ -203,10 +160,6 @@ int Capture(const Options& options, Replay& replay) {
     return 0;
 }
 
-} // namespace
-
-namespace {
-Replay* Current = nullptr; // the replay whose frames run
 } // namespace
 
 Replay::Replay(const Options& options) : Settings(options) {
@@ -233,14 +186,15 @@ void Replay::Update() {
 }
 
 void Replay::ReadBackPicture() {
-    Frame* picture = Current->Picture;
-    if (picture) {
+    if (Frame* picture = Current->Picture) {
         picture->Width = ScreenWidth;
         picture->Height = ScreenHeight;
         picture->Pixels.resize(static_cast<std::size_t>(ScreenWidth) * ScreenHeight * 4u);
-        const Timed timed(Current->ReadBack);
-        glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE,
-                     picture->Pixels.data());
+        Timed(Current->ReadBack, [picture] {
+            glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
+                         picture->Pixels.data());
+            return true;
+        });
     }
 }
 
@@ -255,20 +209,16 @@ bool Replay::RunFrame(std::uint32_t frame, Frame* picture) {
 }
 
 bool WriteStateHeader(OutputFile& file, std::string& error) {
-    std::uint8_t header[16] = {'P', 'T', 'S', 'T', 'A', 'T', 'E', '1'};
-    Put32(header + 8, 1);
-    Put32(header + 12, static_cast<std::uint32_t>(sizeof(TParticle)));
-    return file.Write(header, sizeof header, error);
+    const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
+    return file.Write("PTSTATE1", 8, error) &&
+           file.Write(versionAndSize, sizeof versionAndSize, error);
 }
 
 bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
                 std::string& error) {
-    std::uint8_t head[20];
-    Put32(head, frame);
-    Put32(head + 4, static_cast<std::uint32_t>(time));
-    Put32(head + 8, static_cast<std::uint32_t>(replay.Reference()));
-    Put32(head + 12, replay.Ticks());
-    Put32(head + 16, RandSeed);
+    const std::uint32_t head[5] = {frame, static_cast<std::uint32_t>(time),
+                                   static_cast<std::uint32_t>(replay.Reference()), replay.Ticks(),
+                                   RandSeed};
     return file.Write(head, sizeof head, error) && WriteSystem(file, *Emitter, error) &&
            WriteSystem(file, *Flame, error);
 }
