@@ -9,7 +9,7 @@
 //   frame_bench [benchmark options]   the benchmarks
 //   frame_bench --profile-frames=N [--profile-step-ms=S]
 //       no benchmarks: N frames of the loop, the only costs kept when run under callgrind. The
-//       clock is scripted (capture/ScriptedClock.h), S ms per frame (default 4, about the
+//       clock is scripted (platform/ScriptedClock.h), S ms per frame (default 4, about the
 //       native frame time here), so the profile sees the steady state of a full-speed run however
 //       slowly it runs; two simulated seconds of frames come first.
 #include <sys/stat.h>
@@ -33,7 +33,6 @@
 #endif
 
 #include "ParticleTestSupport.h"
-#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "game/SceneSystems.h"
@@ -42,6 +41,7 @@
 #include "main/DWindow.h"
 #include "particles/DEmitter.h"
 #include "particles/DFlame.h"
+#include "platform/ScriptedClock.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <memory>
 
-#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
+#include "platform/ScriptedClock.h"
 #include "random/Random.h"
 
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__

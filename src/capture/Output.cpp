@@ -1,7 +1,6 @@
 // The capture's output files.
 #include "capture/Output.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -39,10 +38,7 @@ void OnTerminatingSignal(int signal) {
 
 // A slot for `path`, or -1 when none is free or the path is too long to keep.
 int Track(const std::string& path) {
-    if (path.size() >= sizeof PendingPath[0]) {
-        return -1;
-    }
-    for (int i = 0; i < MaxPending; ++i) {
+    for (int i = 0; i < MaxPending && path.size() < sizeof PendingPath[0]; ++i) {
         if (!PendingUsed[i]) {
             std::memcpy(PendingPath[i], path.c_str(), path.size() + 1);
             std::atomic_signal_fence(std::memory_order_seq_cst); // the path before the flag
@@ -85,21 +81,13 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     // In the same directory, so that the rename never crosses file systems.
     Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
     Slot = Track(Temporary);
-    const int fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    File = std::fopen(Temporary.c_str(), "wbe"); // e: close on exec
+    if (!File) {
         error = Failed(std::strerror(errno));
         Untrack(Slot);
         Temporary.clear();
-        return false;
     }
-    File = fdopen(fd, "wb");
-    if (!File) {
-        error = Failed(std::strerror(errno));
-        close(fd);
-        Abandon();
-        return false;
-    }
-    return true;
+    return File != nullptr;
 }
 
 bool OutputFile::Write(const void* data, std::size_t size, std::string& error) {
@@ -115,13 +103,8 @@ bool OutputFile::Commit(std::string& error) {
     const int flushError = errno;
     const bool closed = std::fclose(File) == 0;
     File = nullptr;
-    if (!flushed || !closed) {
-        error = Failed(std::strerror(flushed ? errno : flushError));
-        Abandon();
-        return false;
-    }
-    if (std::rename(Temporary.c_str(), Final.c_str()) != 0) {
-        error = Failed(std::strerror(errno));
+    if (!flushed || !closed || std::rename(Temporary.c_str(), Final.c_str()) != 0) {
+        error = Failed(std::strerror(!flushed ? flushError : errno));
         Abandon();
         return false;
     }
@@ -163,13 +146,9 @@ void OnPngWarning(png_structp, png_const_charp) {}
 bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError& error) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
-    if (!png) {
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+        png_destroy_write_struct(&png, nullptr); // a null png is no error here
         std::snprintf(error.Text, sizeof error.Text, "out of memory");
         return false;
     }
@@ -237,26 +216,21 @@ bool AnimationWriter::Open(const std::string& path, int width, int height, int q
     Encoder = WebPAnimEncoderNew(width, height, &options);
     if (!Encoder) {
         error = "cannot write " + path + ": the animation encoder cannot start";
-        return false;
     }
     Quality = quality;
-    return true;
+    return Encoder != nullptr;
 }
 
 bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     WebPConfig config;
-    if (!WebPConfigInit(&config)) {
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) {
         error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
         return false;
     }
     config.quality = static_cast<float>(Quality);
     config.method = 4;
     config.thread_level = 0; // one thread: the same bytes every run
-    WebPPicture picture;
-    if (!WebPPictureInit(&picture)) {
-        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
-        return false;
-    }
     picture.use_argb = 1;
     picture.width = frame.Width;
     picture.height = frame.Height;
