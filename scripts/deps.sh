@@ -3,10 +3,11 @@
 #   scripts/deps.sh build   what the demo needs: compiler, CMake, SDL2, Xlib with RandR, OpenGL,
 #                           GLU
 #   scripts/deps.sh run     build + Xvfb, xdotool and screenshot tools, to run without a display
-#   scripts/deps.sh test    run + MinGW-w64 (its binutils: windres, strip, objdump), Wine, clang with libFuzzer and llvm-cov, valgrind,
-#                           libpng and libwebp for particles-capture, Xorg's dummy driver and
-#                           xrandr for a display whose mode really switches, GoogleTest, Google
-#                           Benchmark, and dpkg-dev and file for the Debian package
+#   scripts/deps.sh test    run + MinGW-w64 (with its binutils: windres, strip, objdump), Wine,
+#                           clang with libFuzzer and llvm-cov, valgrind, libpng and libwebp for
+#                           particles-capture, Xorg's dummy driver and xrandr for a display whose
+#                           mode really switches, GoogleTest, Google Benchmark, and dpkg-dev and
+#                           file for the Debian package
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
