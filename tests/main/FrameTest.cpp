@@ -16,10 +16,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Virtual-key codes of letter keys are their capitals.
-constexpr int KeyA = 'A';
-constexpr int KeyB = 'B';
-
 // ---------------------------------------------------------------------------------------------
 // Ticks
 
@@ -241,10 +237,10 @@ TEST_F(Frame, TakesOneMessagePerFrame) {
     userinput::Letter(WindowHandle, 'A');
     userinput::Letter(WindowHandle, 'B');
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys[KeyA], 1);
-    EXPECT_EQ(Keys[KeyB], 0);
+    EXPECT_EQ(Keys[shelltest::KeyA], 1);
+    EXPECT_EQ(Keys[shelltest::KeyB], 0);
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys[KeyB], 1);
+    EXPECT_EQ(Keys[shelltest::KeyB], 1);
     EXPECT_EQ(Calls.size(), 2 * FullFrame.size());
 }
 

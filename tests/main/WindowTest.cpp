@@ -15,9 +15,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Virtual-key codes of letter keys are their capitals.
-constexpr int KeyA = 'A';
-
 const char* const MakeCurrentFailed = "Ошибка: Не могу выбрать контекст рендиринга!";
 const char* const DeleteContextFailed = "Ошибка: Не могу удалит контекст рендеринга!";
 const char* const ReleaseDCFailed = "Ошибка: Не могу освободить контексты рендеринга!";
@@ -299,14 +296,14 @@ class WindowProcedure : public shelltest::ShellTest {
 
 TEST_F(WindowProcedure, KeyDownAndUpSetAndClearTheEntry) {
     EXPECT_EQ(WndProc(WindowHandle, WM_KEYDOWN, 'A', 0x001E0001), 0);
-    EXPECT_EQ(Keys[KeyA], 1);
+    EXPECT_EQ(Keys[shelltest::KeyA], 1);
     // Auto-repeat: bit 30 says the key was down already.
     EXPECT_EQ(WndProc(WindowHandle, WM_KEYDOWN, 'A', 0x401E0001), 0);
-    EXPECT_EQ(Keys[KeyA], 1);
+    EXPECT_EQ(Keys[shelltest::KeyA], 1);
     EXPECT_EQ(WndProc(WindowHandle, WM_KEYDOWN, VK_ESCAPE, 0x00010001), 0);
     EXPECT_EQ(Keys[VK_ESCAPE], 1);
     EXPECT_EQ(WndProc(WindowHandle, WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001)), 0);
-    EXPECT_EQ(Keys[KeyA], 0);
+    EXPECT_EQ(Keys[shelltest::KeyA], 0);
     EXPECT_EQ(Keys[VK_ESCAPE], 1);
     EXPECT_EQ(WndProc(WindowHandle, WM_KEYDOWN, 255, 0), 0);
     EXPECT_EQ(Keys[255], 1);

@@ -216,16 +216,11 @@ TEST(FlameUpdate, SecondTickInAFrameOnlyDrawsAndRecolours) {
     TickAt(f, 1000.0f);
     TickAt(f, 1300.0f);
     const int live = ptest::Live(f);
-    std::vector<unsigned char> before(reinterpret_cast<const unsigned char*>(f.Particles.get()),
-                                      reinterpret_cast<const unsigned char*>(f.Particles.get()) +
-                                          100 * sizeof(TParticle));
+    const std::vector<unsigned char> before = ptest::Bytes(f);
     ASSERT_GT(live, 0);
     const std::uint32_t seed = RandSeed;
     f.Update();
-    std::vector<unsigned char> after(reinterpret_cast<const unsigned char*>(f.Particles.get()),
-                                     reinterpret_cast<const unsigned char*>(f.Particles.get()) +
-                                         100 * sizeof(TParticle));
-    EXPECT_EQ(before, after);
+    EXPECT_EQ(ptest::Bytes(f), before);
     EXPECT_EQ(RandSeed, randomtest::Advance(seed, 3 * live)) << "one jitter per live particle";
 }
 

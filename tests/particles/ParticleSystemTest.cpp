@@ -235,14 +235,9 @@ TEST(ParticleSystemUpdate, SecondTickInTheSameFrameChangesNothing) {
     s.Update();
     ASSERT_EQ(s.Born.size(), 3u);
     s.Particles[2].Alive = 0;
-    const std::vector<unsigned char> before(
-        reinterpret_cast<const unsigned char*>(s.Particles.get()),
-        reinterpret_cast<const unsigned char*>(s.Particles.get()) + 3 * sizeof(TParticle));
+    const std::vector<unsigned char> before = ptest::Bytes(s);
     s.Update();
-    const std::vector<unsigned char> after(
-        reinterpret_cast<const unsigned char*>(s.Particles.get()),
-        reinterpret_cast<const unsigned char*>(s.Particles.get()) + 3 * sizeof(TParticle));
-    EXPECT_EQ(before, after);
+    EXPECT_EQ(ptest::Bytes(s), before);
     EXPECT_EQ(s.Born.size(), 3u);
     EXPECT_EQ(s.LastEmit, 1.5f);
 }

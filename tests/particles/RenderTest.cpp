@@ -2,7 +2,6 @@
 // point sprite, additively blended, without depth writes, at its record's position and colour;
 // the state is pushed and popped in balance and left as it was found; an empty system, contexts
 // without the point-parameter entry points and no library at all are drawn through harmlessly.
-#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -70,8 +69,7 @@ TEST_F(Render, DrawsEveryLiveParticleFromItsRecordInSlotOrder) {
 TEST_F(Render, BeforeTheFirstTickDrawsEverySlotBlackAtTheOriginAndChangesNothing) {
     TEmitter e = ptest::SceneEmitterOf(3);
     e.SetTexture(2);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(e.Particles.get());
-    const std::vector<unsigned char> before(bytes, bytes + 3 * sizeof(TParticle));
+    const std::vector<unsigned char> before = ptest::Bytes(e);
     e.Render();
     const gltest::Followed f = Drawn(2, 20.0);
     ASSERT_EQ(f.Vertices.size(), 3u);
@@ -79,7 +77,7 @@ TEST_F(Render, BeforeTheFirstTickDrawsEverySlotBlackAtTheOriginAndChangesNothing
         EXPECT_EQ(v.Position, (Values{0, 0, 0}));
         EXPECT_EQ(v.State.Color, (Values{0, 0, 0, 0}));
     }
-    EXPECT_EQ(std::memcmp(before.data(), e.Particles.get(), before.size()), 0);
+    EXPECT_EQ(ptest::Bytes(e), before);
 }
 
 TEST_F(Render, AnEmptySystemDrawsNothingAndLeavesTheStateAlone) {

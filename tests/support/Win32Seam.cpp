@@ -51,6 +51,15 @@ std::vector<MessageBoxRecord> TakeMessageBoxes() {
     return boxes;
 }
 
+std::vector<std::string> TakeMessages(UINT expected) {
+    std::vector<std::string> shown;
+    for (const MessageBoxRecord& box : TakeMessageBoxes()) {
+        shown.push_back(box.caption + ": " + box.text +
+                        (box.type == expected ? "" : " (type " + std::to_string(box.type) + ")"));
+    }
+    return shown;
+}
+
 void ResetSeam() {
     S() = SeamState();
 }
