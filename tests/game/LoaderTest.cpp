@@ -8,15 +8,15 @@
 
 namespace {
 
-using Loader = InScratchDirectory;
-using LoaderDeathTest = InScratchDirectory;
+using Loader = InGameScratch;
+using LoaderDeathTest = InGameScratch;
 
 using Boxes = std::vector<std::string>;
 
 // Loads `bytes` from a file through LoadBMP; the message boxes it showed go to `boxes`.
 std::vector<std::uint8_t> Load(const std::vector<std::uint8_t>& bytes, Boxes& boxes,
                                std::int32_t& width, std::int32_t& height) {
-    InScratchDirectory::WriteFile("DATA/Textures/t.bmp", bytes);
+    InGameScratch::WriteFile("DATA/Textures/t.bmp", bytes);
     seam::TakeMessageBoxes();
     auto pixels = LoadBMP("DATA\\Textures\\t.bmp", width, height);
     boxes = seam::TakeMessages(MB_OK);

@@ -47,10 +47,10 @@ std::vector<std::string> Runs(const std::vector<std::string>& calls) {
 // Whether both systems still existed at each glDeleteTextures call.
 std::vector<bool> BothAlive;
 
-class Scene : public InScratchDirectory {
+class Scene : public InGameScratch {
   protected:
     void SetUp() override {
-        InScratchDirectory::SetUp();
+        InGameScratch::SetUp();
         // Different sizes, so that each upload shows which file it came from.
         WriteFile("DATA/Textures/particle.bmp", BmpBuilder::Plain(4, 4).Bytes());
         WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(8, 8).Bytes());
@@ -63,7 +63,7 @@ class Scene : public InScratchDirectory {
         if (Flame) {
             FreeScene();
         }
-        InScratchDirectory::TearDown();
+        InGameScratch::TearDown();
     }
 
     // Makes the next ticks see a frame time one second after the systems were created.
@@ -200,7 +200,7 @@ TEST_F(Scene, FreeDeletesTheEmitterTextureThenTheFlamesThenTheSystems) {
     EXPECT_EQ(Emitter, nullptr);
 }
 
-using SceneDeathTest = InScratchDirectory;
+using SceneDeathTest = InGameScratch;
 
 TEST_F(SceneDeathTest, AMissingEmitterSpriteEndsInitBeforeTheFlameSpriteIsTried) {
     WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(4, 4).Bytes());
