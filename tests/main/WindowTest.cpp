@@ -57,6 +57,22 @@ TEST_F(Creation, WindowedModeAsksForNoDisplaySwitch) {
     EXPECT_EQ(CursorCount(), 0);
 }
 
+TEST_F(Creation, AWindowedRequestOverridesFullscreenAndAFramelessOneHidesNoCursor) {
+    // As particles-capture asks: Fullscreen is set, yet no switch is tried (it would be refused
+    // and reported), and the frameless window leaves the cursor alone.
+    seam::SetDisplayChangeResult(DISP_CHANGE_FAILED);
+    TWindowRequest request;
+    request.Windowed = true;
+    request.Frameless = true;
+    ASSERT_TRUE(CreateGLWindow(request));
+    EXPECT_FALSE(Fullscreen);
+    EXPECT_EQ(CursorCount(), 0);
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    KillGLWindow();
+    EXPECT_EQ(Messages(), Texts{});
+    EXPECT_EQ(CursorCount(), 0);
+}
+
 // Any answer but DISP_CHANGE_SUCCESSFUL is a refused switch: reported, then windowed.
 class RefusedSwitch : public shelltest::ShellTest, public ::testing::WithParamInterface<LONG> {};
 
