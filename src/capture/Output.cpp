@@ -21,28 +21,26 @@ namespace capture {
 namespace {
 
 // The temporary files being written, for the signal handler: an interrupted capture leaves none
-// behind. A run has at most three at once (state, animation, one PNG).
+// behind. A run has at most three at once (state, animation, one PNG). Each entry points into
+// its OutputFile's name, which stays as it is until the entry is cleared.
 constexpr int MaxPending = 4;
-char PendingPath[MaxPending][4096];
-volatile std::sig_atomic_t PendingUsed[MaxPending];
+std::atomic<const char*> Pending[MaxPending]; // lock-free: safe in a handler
 
 void OnTerminatingSignal(int signal) {
-    for (int i = 0; i < MaxPending; ++i) {
-        if (PendingUsed[i]) {
-            unlink(PendingPath[i]);
+    for (const std::atomic<const char*>& entry : Pending) {
+        if (const char* path = entry.load()) {
+            unlink(path);
         }
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-// A slot for `path`, or -1 when none is free or the path is too long to keep.
+// A slot for `path`, or -1 when none is free.
 int Track(const std::string& path) {
-    for (int i = 0; i < MaxPending && path.size() < sizeof PendingPath[0]; ++i) {
-        if (!PendingUsed[i]) {
-            std::memcpy(PendingPath[i], path.c_str(), path.size() + 1);
-            std::atomic_signal_fence(std::memory_order_seq_cst); // the path before the flag
-            PendingUsed[i] = 1;
+    for (int i = 0; i < MaxPending; ++i) {
+        const char* none = nullptr;
+        if (Pending[i].compare_exchange_strong(none, path.c_str())) {
             return i;
         }
     }
@@ -51,7 +49,7 @@ int Track(const std::string& path) {
 
 void Untrack(int& slot) {
     if (slot >= 0) {
-        PendingUsed[slot] = 0;
+        Pending[slot].store(nullptr);
         slot = -1;
     }
 }
