@@ -95,7 +95,7 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
 
 // An option: a whole number from Low to High into *Count or *Number, a clock reading into
 // *Number (Time), or a text that may not be empty into *Text; what an error says of a bad value.
-struct OptionSpec {
+struct OptionRule {
     const char* Name;
     const char* Bad;
     long long Low;
@@ -136,7 +136,7 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
     std::string timesFile;
     const char* const count = "not a whole number from 1 to 1000000000";
     const char* const path = "no path";
-    const OptionSpec specs[] = {
+    const OptionRule rules[] = {
         {"--seed", "not a whole number from 0 to 4294967295", 0, 4294967295LL, &o.Seed, nullptr,
          nullptr, &seed, false},
         {"--start-ms", "not a 32-bit count of milliseconds", 0, 0, nullptr, &o.StartMs, nullptr,
@@ -170,11 +170,11 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         if (name == "--help" || name == "-h") {
             return Parsed::Help;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : specs) {
-            spec = name == s.Name ? &s : spec;
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& s : rules) {
+            rule = name == s.Name ? &s : rule;
         }
-        if (!spec) {
+        if (!rule) {
             return failed("unknown option " + name);
         }
         if (!argument && i + 1 >= argc) {
@@ -183,21 +183,21 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         argument = argument ? argument : argv[++i];
         long long value = 0;
         std::int32_t ms = 0;
-        const bool good = spec->Text   ? *argument != '\0'
-                          : spec->Time ? ParseTime(argument, ms)
-                                       : ParseInteger(argument, spec->Low, spec->High, value);
+        const bool good = rule->Text   ? *argument != '\0'
+                          : rule->Time ? ParseTime(argument, ms)
+                                       : ParseInteger(argument, rule->Low, rule->High, value);
         if (!good) {
-            return failed(name + " " + argument + ": " + spec->Bad);
+            return failed(name + " " + argument + ": " + rule->Bad);
         }
-        if (spec->Text) {
-            *spec->Text = argument;
-        } else if (spec->Count) {
-            *spec->Count = static_cast<std::uint32_t>(value);
+        if (rule->Text) {
+            *rule->Text = argument;
+        } else if (rule->Count) {
+            *rule->Count = static_cast<std::uint32_t>(value);
         } else {
-            *spec->Number = spec->Time ? ms : static_cast<std::int32_t>(value);
+            *rule->Number = rule->Time ? ms : static_cast<std::int32_t>(value);
         }
-        if (spec->Given) {
-            *spec->Given = true;
+        if (rule->Given) {
+            *rule->Given = true;
         }
     }
 
