@@ -2,6 +2,7 @@
 #include "capture/Options.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -10,20 +11,9 @@ namespace {
 
 // Whole decimal numbers only: no sign unless allowed, no spaces, no exponent, no hex.
 bool ParseInteger(const char* text, long long low, long long high, long long& value) {
-    const bool negative = *text == '-';
-    const char* p = text + (negative ? 1 : 0);
-    if (!*p) {
-        return false;
-    }
-    unsigned long long magnitude = 0;
-    for (; *p; ++p) {
-        if (*p < '0' || *p > '9' || magnitude > (1ull << 40)) {
-            return false; // not a digit, or far beyond every range below
-        }
-        magnitude = magnitude * 10u + static_cast<unsigned>(*p - '0');
-    }
-    value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    return value >= low && value <= high;
+    const char* end = text + std::strlen(text);
+    const std::from_chars_result r = std::from_chars(text, end, value);
+    return r.ec == std::errc() && r.ptr == end && value >= low && value <= high;
 }
 
 // A clock reading: any 32-bit count, signed or unsigned, kept modulo 2^32 like the counter's.
