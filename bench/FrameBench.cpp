@@ -9,7 +9,7 @@
 //   frame_bench [benchmark options]   the benchmarks
 //   frame_bench --profile-frames=N [--profile-step-ms=S]
 //       no benchmarks: N frames of the loop, the only costs kept when run under callgrind. The
-//       clock is scripted (capture/ScriptedClock.h), S ms per frame (default 4, about the
+//       clock is scripted (platform/ScriptedClock.h), S ms per frame (default 4, about the
 //       native frame time here), so the profile sees the steady state of a full-speed run however
 //       slowly it runs; two simulated seconds of frames come first.
 #include <sys/stat.h>
@@ -33,7 +33,6 @@
 #endif
 
 #include "ParticleTestSupport.h"
-#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "game/SceneSystems.h"
@@ -42,6 +41,8 @@
 #include "main/DWindow.h"
 #include "particles/DEmitter.h"
 #include "particles/DFlame.h"
+#include "platform/ScriptedClock.h"
+#include "random/FloatEnv.h"
 #include "random/Random.h"
 
 namespace {
@@ -68,7 +69,7 @@ void TimedUpdate() {
     UpdateNs += Since(start);
 }
 
-constexpr TFrameHooks TimedScene = {TimedRender, TimedUpdate};
+constexpr TFrameHooks TimedScene = {TimedRender, TimedUpdate, nullptr};
 
 bool HasData(const char* dir) {
     struct stat info;
@@ -200,6 +201,7 @@ void Profile(long frames, std::int32_t stepMs) {
 } // namespace
 
 int main(int argc, char** argv) {
+    SetFloatEnvironment();
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("PARTICLES_DIALOGS", "stderr", 0);
     long profileFrames = 0;
@@ -231,14 +233,11 @@ int main(int argc, char** argv) {
         scriptedclock::Set(1000);
     }
     // What WinMain does before its loop, with a window instead of the full screen.
-    Randomize();
-    Fullscreen = false;
-    if (!CreateGLWindow()) {
+    TStartup startup;
+    startup.Window.Windowed = true;
+    if (!StartProgram(startup, Reference)) {
         return 1;
     }
-    Running = true;
-    InitScene();
-    Reference = GetTime();
 
     const auto text = [](GLenum name) {
         const GLubyte* s = glGetString(name);
@@ -261,7 +260,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    FreeScene();
-    KillGLWindow();
+    StopProgram();
     return 0;
 }

@@ -3,16 +3,17 @@
 #   scripts/deps.sh build   what the demo needs: compiler, CMake, SDL2, Xlib with RandR, OpenGL,
 #                           GLU
 #   scripts/deps.sh run     build + Xvfb, xdotool and screenshot tools, to run without a display
-#   scripts/deps.sh test    run + MinGW-w64, Wine, clang with libFuzzer and llvm-cov, valgrind,
-#                           libpng and libwebp for particles-capture, Xorg's dummy driver and
-#                           xrandr for a display whose mode really switches, GoogleTest, Google
-#                           Benchmark, and dpkg-dev and file for the Debian package
+#   scripts/deps.sh test    run + MinGW-w64 (with its binutils: windres, strip, objdump), Wine,
+#                           clang with libFuzzer and llvm-cov, valgrind, libpng and libwebp for
+#                           particles-capture, Xorg's dummy driver and xrandr for a display whose
+#                           mode really switches, GoogleTest, Google Benchmark, and dpkg-dev and
+#                           file for the Debian package
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
        libgl1-mesa-dri libegl1)
 run=("${build[@]}" xvfb xauth x11-apps x11-utils imagemagick xdotool)
-test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format time
+test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format time
       libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.

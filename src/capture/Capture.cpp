@@ -4,23 +4,20 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/DGame.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
-#include "platform/Win32.h"
-#include "random/FloatEnv.h"
+#include "platform/ScriptedClock.h"
 #include "random/Random.h"
 
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the state file is written from the records in memory, which must be little-endian"
+#error "the state file is written from the values in memory, which must be little-endian"
 #endif
 
 namespace capture {
@@ -28,42 +25,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+Replay* Current = nullptr; // the replay whose frames run
+
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// Adds the time from construction to destruction to `total`.
-class Timed {
-  public:
-    explicit Timed(Clock::duration& total) : Total(total), Start(Clock::now()) {}
-    ~Timed() { Total += Clock::now() - Start; }
-    Timed(const Timed&) = delete;
-    Timed& operator=(const Timed&) = delete;
-
-  private:
-    Clock::duration& Total;
-    Clock::time_point Start;
-};
-
-void Put32(std::uint8_t* out, std::uint32_t value) {
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
-std::uint32_t Bits(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+// Runs `step`, adding the time it takes to `total`; gives its result.
+template <typename F> bool Timed(Clock::duration& total, F step) {
+    const Clock::time_point start = Clock::now();
+    const bool ok = step();
+    total += Clock::now() - start;
+    return ok;
 }
 
 bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& error) {
-    std::uint8_t head[12];
-    Put32(head, Bits(system.LastUpdate));
-    Put32(head + 4, Bits(system.LastEmit));
-    Put32(head + 8, static_cast<std::uint32_t>(system.Count));
-    return file.Write(head, sizeof head, error) &&
+    static_assert(sizeof system.LastUpdate == 4 && sizeof system.Count == 4, "32-bit fields");
+    return file.Write(&system.LastUpdate, 4, error) && file.Write(&system.LastEmit, 4, error) &&
+           file.Write(&system.Count, 4, error) &&
            file.Write(system.Particles.get(),
                       static_cast<std::size_t>(system.Count) * sizeof(TParticle), error);
 }
@@ -71,18 +50,12 @@ bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& e
 // Makes `path` a directory, unless it is one.
 bool MakeDirectory(const std::string& path, std::string& error) {
     struct stat info;
-    if (stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            return true;
-        }
+    if (stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
         error = "cannot write " + path + ": not a directory";
-        return false;
-    }
-    if (mkdir(path.c_str(), 0777) != 0) {
+    } else if (stat(path.c_str(), &info) != 0 && mkdir(path.c_str(), 0777) != 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
     }
-    return true;
+    return error.empty();
 }
 
 std::string FramePath(const std::string& directory, std::uint32_t frame) {
@@ -102,27 +75,17 @@ int Duration(std::int32_t from, std::int32_t to) {
 // The run after the scene is built: outputs opened, frames, outputs completed.
 int Capture(const Options& options, Replay& replay) {
     std::string error;
-    const auto fail = [&error]() {
-        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
-        return 1;
-    };
-
     // Every output is made before the first frame, so that an unwritable path fails at once.
     OutputFile state;
-    if (!options.StateFile.empty() &&
-        (!state.Open(options.StateFile, error) || !WriteStateHeader(state, error))) {
-        return fail();
-    }
     std::unique_ptr<AnimationWriter> animation;
     if (!options.AnimationFile.empty()) {
         animation = std::make_unique<AnimationWriter>();
-        if (!animation->Open(options.AnimationFile, Width, Height, options.Quality, error)) {
-            return fail();
-        }
     }
-    if (!options.OutDir.empty() && !MakeDirectory(options.OutDir, error)) {
-        return fail();
-    }
+    bool ok = (options.StateFile.empty() ||
+               (state.Open(options.StateFile, error) && WriteStateHeader(state, error))) &&
+              (!animation || animation->Open(options.AnimationFile, ScreenWidth, ScreenHeight,
+                                             options.Quality, error)) &&
+              (options.OutDir.empty() || MakeDirectory(options.OutDir, error));
 
     const bool pictures = !options.OutDir.empty() || animation;
     Frame picture;
@@ -135,34 +98,31 @@ int Capture(const Options& options, Replay& replay) {
     std::int32_t lastWritten = options.StartMs;
     bool anyWritten = false;
 
-    for (std::uint32_t frame = 1; frame <= options.Frames; ++frame) {
+    for (std::uint32_t frame = 1; ok && frame <= options.Frames; ++frame) {
         const bool written = IsWritten(options, frame);
-        replay.RunFrame(frame, written && pictures ? &picture : nullptr);
-        if (written) {
+        if (!replay.RunFrame(frame, written && pictures ? &picture : nullptr)) {
+            error = "the window went before frame " + std::to_string(frame) + " was drawn";
+            ok = false;
+        } else if (written) {
             const std::int32_t time = FrameTime(options, frame);
-            if (!options.OutDir.empty()) {
-                const Timed timed(png);
-                if (!WritePng(FramePath(options.OutDir, frame), picture, error)) {
-                    return fail();
-                }
+            animationMs += anyWritten ? lastInterval : 0;
+            if (animation && animationMs > INT_MAX / 2) {
+                error = "cannot write " + options.AnimationFile + ": too long an animation";
+                ok = false;
             }
-            if (animation) {
-                const Timed timed(webp);
-                animationMs += anyWritten ? lastInterval : 0;
-                if (animationMs > INT_MAX / 2) {
-                    error = "cannot write " + options.AnimationFile + ": too long an animation";
-                    return fail();
-                }
-                if (!animation->Add(picture, static_cast<int>(animationMs), error)) {
-                    return fail();
-                }
-            }
-            if (state.Stream()) {
-                const Timed timed(stateTime);
-                if (!WriteState(state, frame, time, replay, error)) {
-                    return fail();
-                }
-            }
+            ok = ok &&
+                 (options.OutDir.empty() ||
+                  Timed(png,
+                        [&] {
+                            return WritePng(FramePath(options.OutDir, frame), picture, error);
+                        })) &&
+                 (!animation ||
+                  Timed(webp,
+                        [&] {
+                            return animation->Add(picture, static_cast<int>(animationMs), error);
+                        })) &&
+                 (!state.Stream() ||
+                  Timed(stateTime, [&] { return WriteState(state, frame, time, replay, error); }));
             // The first written frame's interval is the frame's own step.
             lastInterval = Duration(
                 anyWritten || frame == 1 ? lastWritten : FrameTime(options, frame - 1), time);
@@ -175,18 +135,17 @@ int Capture(const Options& options, Replay& replay) {
             lastProgress = now;
         }
     }
-    if (animation) {
-        // The last written frame lasts as long as the interval before it.
-        const Timed timed(webp);
-        if (!animation->Finish(static_cast<int>(animationMs + lastInterval), error)) {
-            return fail();
-        }
-    }
-    if (state.Stream()) {
-        const Timed timed(stateTime);
-        if (!state.Commit(error)) {
-            return fail();
-        }
+    // The last written frame lasts as long as the interval before it.
+    ok = ok &&
+         (!animation ||
+          Timed(webp,
+                [&] {
+                    return animation->Finish(static_cast<int>(animationMs + lastInterval), error);
+                })) &&
+         (!state.Stream() || Timed(stateTime, [&] { return state.Commit(error); }));
+    if (!ok) {
+        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
+        return 1;
     }
 
     const double total = Seconds(Clock::now() - start);
@@ -204,93 +163,73 @@ int Capture(const Options& options, Replay& replay) {
 } // namespace
 
 Replay::Replay(const Options& options) : Settings(options) {
-    // What WinMain does, with the seed and the clock given.
-    RandSeed = options.Seed;
+    Current = this;
     scriptedclock::Set(options.StartMs);
-    Running = true;
-    {
-        const FloatEnvironmentGuard guard;
-        InitScene();
-    }
-    TickReference = GetTime();
+    TStartup startup;
+    startup.Window.Windowed = true;
+    startup.Window.Frameless = true;
+    startup.FixedSeed = true;
+    startup.Seed = options.Seed;
+    Started = StartProgram(startup, TickReference);
 }
 
 Replay::~Replay() {
-    const FloatEnvironmentGuard guard;
-    FreeScene();
+    if (Started) {
+        StopProgram();
+    }
+    Current = nullptr;
 }
 
-void Replay::RunFrame(std::uint32_t frame, Frame* picture) {
-    {
-        const FloatEnvironmentGuard guard;
-        // One message a frame, as the demo takes them; nothing here ends the run.
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        glGetError();
-    }
+void Replay::Update() {
+    ++Current->LastTicks;
+    UpdateScene();
+}
 
+void Replay::ReadBackPicture() {
+    if (Frame* picture = Current->Picture) {
+        picture->Width = ScreenWidth;
+        picture->Height = ScreenHeight;
+        picture->Pixels.resize(static_cast<std::size_t>(ScreenWidth) * ScreenHeight * 4u);
+        Timed(Current->ReadBack, [picture] {
+            glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
+                         picture->Pixels.data());
+            return true;
+        });
+    }
+}
+
+bool Replay::RunFrame(std::uint32_t frame, Frame* picture) {
+    constexpr TFrameHooks hooks = {RenderScene, &Replay::Update, &Replay::ReadBackPicture};
     scriptedclock::Set(FrameTime(Settings, frame));
-    const std::int32_t now = GetTime();
-    CurrentTime = static_cast<float>(now);
-
-    {
-        const FloatEnvironmentGuard guard;
-        RenderScene();
-    }
+    Picture = picture;
     LastTicks = 0;
-    for (std::uint32_t ticks = TicksDue(now, TickReference, UpdateInterval); ticks > 0; --ticks) {
-        UpdateScene();
-        ++LastTicks;
-    }
-
-    const FloatEnvironmentGuard guard;
-    glFlush();
-    glFinish();
-    if (picture) {
-        picture->Width = Width;
-        picture->Height = Height;
-        picture->Pixels.resize(static_cast<std::size_t>(Width) * Height * 4u);
-        const Timed timed(ReadBack);
-        glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, picture->Pixels.data());
-    }
-    Present();
+    ::RunFrame(Message, TickReference, hooks);
+    Picture = nullptr;
+    return Running;
 }
 
 bool WriteStateHeader(OutputFile& file, std::string& error) {
-    std::uint8_t header[16] = {'P', 'T', 'S', 'T', 'A', 'T', 'E', '1'};
-    Put32(header + 8, 1);
-    Put32(header + 12, static_cast<std::uint32_t>(sizeof(TParticle)));
-    return file.Write(header, sizeof header, error);
+    const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
+    return file.Write("PTSTATE1", 8, error) &&
+           file.Write(versionAndSize, sizeof versionAndSize, error);
 }
 
 bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
                 std::string& error) {
-    std::uint8_t head[20];
-    Put32(head, frame);
-    Put32(head + 4, static_cast<std::uint32_t>(time));
-    Put32(head + 8, static_cast<std::uint32_t>(replay.Reference()));
-    Put32(head + 12, replay.Ticks());
-    Put32(head + 16, RandSeed);
+    const std::uint32_t head[5] = {frame, static_cast<std::uint32_t>(time),
+                                   static_cast<std::uint32_t>(replay.Reference()), replay.Ticks(),
+                                   RandSeed};
     return file.Write(head, sizeof head, error) && WriteSystem(file, *Emitter, error) &&
            WriteSystem(file, *Flame, error);
 }
 
 int Run(const Options& options) {
-    std::string error;
-    if (!OpenContext(error)) {
-        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
+    Replay replay(options);
+    if (!replay.Ready()) {
+        std::fprintf(stderr, "particles-capture: no window with an OpenGL context\n");
         return 1;
     }
-    int status = 0;
-    {
-        Replay replay(options);
-        status = Capture(options, replay);
-    }
-    CloseContext();
-    return status;
+    return Capture(options, replay);
 }
 
 } // namespace capture

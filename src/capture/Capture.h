@@ -2,13 +2,11 @@
 // clock, headless, with the frames written as PNG files, as one animated WebP image and as the
 // simulation's state.
 //
-// A run is the demo's WinMain with two inputs fixed: RandSeed := --seed instead of Randomize, and
-// a clock that reads --start-ms while the scene is built (the particle systems take their first
-// time then) and the given time in each frame. Each frame does what the demo's frame does, in the
-// same order: one window message, glGetError, the clock read once into CurrentTime, RenderScene,
-// UpdateScene as often as the loop's own tick rule (TicksDue, the 30 ms UpdateInterval with its
-// carried remainder and wrap) says, glFlush, glFinish, then, for a written frame, the picture is
-// read back, and SwapBuffers. The window is a 1024 x 768 pop-up, so the picture has the demo's
+// A run is the demo's own start-up and frame loop (StartProgram, RunFrame, StopProgram) with two
+// inputs fixed: RandSeed := --seed instead of Randomize, and a clock that reads --start-ms while
+// the scene is built (the particle systems take their first time then) and the given time in
+// each frame. A written frame's picture is read back between glFinish and SwapBuffers. The window
+// is frameless and of the screen's size at the desktop's mode, so the picture has the demo's
 // full-screen size. The sprites are read from DATA\Textures in the current directory, with the
 // demo's messages when they are missing.
 //
@@ -43,23 +41,12 @@
 
 #include "capture/Options.h"
 #include "capture/Output.h"
+#include "platform/Win32.h"
 
 namespace capture {
 
-constexpr int Width = 1024;
-constexpr int Height = 768;
-
-// The window and its OpenGL context, made through the Win32 calls the demo makes (a pop-up of
-// Width x Height), headless unless SDL_VIDEODRIVER names a driver. False with the reason in
-// `error` when a step fails; whatever was made is then torn down.
-bool OpenContext(std::string& error);
-void CloseContext();
-// Swaps the window's buffers, as the demo's frame ends.
-void Present();
-
-// The scene and the frame loop's state between frames. Needs the context; builds the scene on
-// construction (which ends the process with exit code 1 when a sprite is missing, as the demo
-// does) and frees it on destruction.
+// The program started as WinMain starts it, on the seed and the clock of the options; stopped on
+// destruction. One at a time: the frame loop's hooks reach the replay being run.
 class Replay {
   public:
     explicit Replay(const Options& options);
@@ -67,8 +54,11 @@ class Replay {
     Replay(const Replay&) = delete;
     Replay& operator=(const Replay&) = delete;
 
-    // Runs frame `frame` (1-based) whole; with `picture`, reads what it drew into it.
-    void RunFrame(std::uint32_t frame, Frame* picture);
+    // False when the window could not be made (the shell has reported why).
+    bool Ready() const { return Started; }
+    // Runs frame `frame` (1-based) whole; with `picture`, reads what it drew into it. False when
+    // the frame ended the loop (its window went), so that the run cannot go on.
+    bool RunFrame(std::uint32_t frame, Frame* picture);
 
     std::int32_t Reference() const { return TickReference; }
     std::uint32_t Ticks() const { return LastTicks; }
@@ -76,9 +66,15 @@ class Replay {
     std::chrono::steady_clock::duration ReadBackTime() const { return ReadBack; }
 
   private:
+    static void Update();
+    static void ReadBackPicture();
+
     const Options& Settings;
+    bool Started = false;
+    MSG Message = {};
     std::int32_t TickReference = 0;
     std::uint32_t LastTicks = 0;
+    Frame* Picture = nullptr;
     std::chrono::steady_clock::duration ReadBack{};
 };
 
@@ -88,7 +84,7 @@ bool WriteStateHeader(OutputFile& file, std::string& error);
 bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
                 std::string& error);
 
-// The whole capture: exit code 0, 1 (a file that cannot be read or written, no context) or 2.
+// The whole capture: exit code 0, 1 (a file that cannot be read or written, no window) or 2.
 int Run(const Options& options);
 
 } // namespace capture

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "capture/Capture.h"
+#include "random/FloatEnv.h"
 
 int main(int argc, char** argv) {
+    SetFloatEnvironment();
     capture::Options options;
     std::string error;
     switch (capture::ParseOptions(argc, argv, options, error)) {

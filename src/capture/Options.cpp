@@ -2,6 +2,7 @@
 #include "capture/Options.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -10,30 +11,9 @@ namespace {
 
 // Whole decimal numbers only: no sign unless allowed, no spaces, no exponent, no hex.
 bool ParseInteger(const char* text, long long low, long long high, long long& value) {
-    if (!text || !*text) {
-        return false;
-    }
-    const char* p = text;
-    bool negative = false;
-    if (*p == '-') {
-        negative = true;
-        ++p;
-    }
-    if (!*p) {
-        return false;
-    }
-    unsigned long long magnitude = 0;
-    for (; *p; ++p) {
-        if (*p < '0' || *p > '9') {
-            return false;
-        }
-        magnitude = magnitude * 10u + static_cast<unsigned>(*p - '0');
-        if (magnitude > (1ull << 40)) {
-            return false; // far beyond every range below
-        }
-    }
-    value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    return value >= low && value <= high;
+    const char* end = text + std::strlen(text);
+    const std::from_chars_result r = std::from_chars(text, end, value);
+    return r.ec == std::errc() && r.ptr == end && value >= low && value <= high;
 }
 
 // A clock reading: any 32-bit count, signed or unsigned, kept modulo 2^32 like the counter's.
@@ -59,62 +39,65 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
     }
     std::string line;
     std::size_t number = 0;
-    bool ok = true;
-    for (int c = std::getc(file);; c = std::getc(file)) {
+    for (int c = std::getc(file); error.empty() && (c != EOF || !line.empty());
+         c = std::getc(file)) {
+        if (c == '\r') {
+            continue;
+        }
         if (c != '\n' && c != EOF) {
-            if (c == '\r') {
-                continue;
-            }
             if (line.size() == MaxTimeLine) {
                 error = name + ":" + std::to_string(number + 1) + ": line too long";
-                ok = false;
-                break;
             }
             line.push_back(static_cast<char>(c));
             continue;
         }
-        if (c == EOF && line.empty()) {
-            break;
-        }
         ++number;
-        std::size_t first = line.find_first_not_of(" \t");
-        std::size_t last = line.find_last_not_of(" \t");
+        const std::size_t first = line.find_first_not_of(" \t");
         const std::string value =
-            first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+            first == std::string::npos
+                ? std::string()
+                : line.substr(first, line.find_last_not_of(" \t") - first + 1);
         line.clear();
-        if (!value.empty() && value[0] != '#') {
-            std::int32_t ms = 0;
-            if (!ParseTime(value.c_str(), ms)) {
-                error = name + ":" + std::to_string(number) + ": \"" + value +
-                        "\" is not a time in milliseconds";
-                ok = false;
-                break;
-            }
-            if (times.size() == MaxTimes) {
-                error = name + ": more than " + std::to_string(MaxTimes) + " times";
-                ok = false;
-                break;
-            }
+        std::int32_t ms = 0;
+        if (value.empty() || value[0] == '#') {
+            // nothing on this line
+        } else if (!ParseTime(value.c_str(), ms)) {
+            error = name + ":" + std::to_string(number) + ": \"" + value +
+                    "\" is not a time in milliseconds";
+        } else if (times.size() == MaxTimes) {
+            error = name + ": more than " + std::to_string(MaxTimes) + " times";
+        } else {
             times.push_back(ms);
         }
         if (c == EOF) {
             break;
         }
     }
-    if (ok && std::ferror(file)) {
+    if (error.empty() && std::ferror(file)) {
         error = "cannot read the times file " + name + ": " + std::strerror(errno);
-        ok = false;
     }
     std::fclose(file);
-    if (ok && times.empty()) {
+    if (error.empty() && times.empty()) {
         error = "the times file " + name + " holds no time";
-        ok = false;
     }
-    return ok;
+    return error.empty();
 }
 
-} // namespace
+// An option: a whole number from Low to High into *Count or *Number, a clock reading into
+// *Number (Time), or a text that may not be empty into *Text; what an error says of a bad value.
+struct OptionRule {
+    const char* Name;
+    const char* Bad;
+    long long Low;
+    long long High;
+    std::uint32_t* Count;
+    std::int32_t* Number;
+    std::string* Text;
+    bool* Given;
+    bool Time;
+};
 
+} // namespace
 const char* Usage() {
     return "usage: particles-capture --seed N (--step-ms S --frames N | --times FILE [--frames "
            "N])\n"
@@ -138,11 +121,32 @@ const char* Usage() {
 
 Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
     options = Options();
-    bool haveSeed = false;
-    bool haveStep = false;
-    bool haveFrames = false;
+    Options& o = options;
+    bool seed = false, step = false, frames = false;
     std::string timesFile;
-    long long value = 0;
+    const char* const count = "not a whole number from 1 to 1000000000";
+    const char* const path = "no path";
+    const OptionRule rules[] = {
+        {"--seed", "not a whole number from 0 to 4294967295", 0, 4294967295LL, &o.Seed, nullptr,
+         nullptr, &seed, false},
+        {"--start-ms", "not a 32-bit count of milliseconds", 0, 0, nullptr, &o.StartMs, nullptr,
+         nullptr, true},
+        {"--step-ms", "not a whole number of milliseconds from 0 to 86400000", 0, 86400000, nullptr,
+         &o.StepMs, nullptr, &step, false},
+        {"--times", "no file name", 0, 0, nullptr, nullptr, &timesFile, nullptr, false},
+        {"--frames", count, 1, 1000000000, &o.Frames, nullptr, nullptr, &frames, false},
+        {"--every", count, 1, 1000000000, &o.Every, nullptr, nullptr, nullptr, false},
+        {"--first", count, 1, 1000000000, &o.First, nullptr, nullptr, nullptr, false},
+        {"--out", path, 0, 0, nullptr, nullptr, &o.OutDir, nullptr, false},
+        {"--state", path, 0, 0, nullptr, nullptr, &o.StateFile, nullptr, false},
+        {"--animation", path, 0, 0, nullptr, nullptr, &o.AnimationFile, nullptr, false},
+        {"--quality", "not a whole number from 0 to 100", 0, 100, nullptr, &o.Quality, nullptr,
+         nullptr, false},
+    };
+    const auto failed = [&error](std::string text) {
+        error = std::move(text);
+        return Parsed::Error;
+    };
 
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
@@ -156,118 +160,68 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         if (name == "--help" || name == "-h") {
             return Parsed::Help;
         }
-        static const char* const known[] = {"--seed",      "--start-ms", "--step-ms", "--times",
-                                            "--frames",    "--every",    "--out",     "--state",
-                                            "--animation", "--quality",  "--first"};
-        bool isKnown = false;
-        for (const char* k : known) {
-            isKnown = isKnown || name == k;
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& s : rules) {
+            rule = name == s.Name ? &s : rule;
         }
-        if (!isKnown) {
-            error = "unknown option " + name;
-            return Parsed::Error;
+        if (!rule) {
+            return failed("unknown option " + name);
         }
-        if (!argument) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return Parsed::Error;
-            }
-            argument = argv[++i];
+        if (!argument && i + 1 >= argc) {
+            return failed(name + " needs a value");
         }
-        const auto bad = [&](const char* what) {
-            error = name + " " + argument + ": " + what;
-            return Parsed::Error;
-        };
-
-        if (name == "--seed") {
-            if (!ParseInteger(argument, 0, 4294967295LL, value)) {
-                return bad("not a whole number from 0 to 4294967295");
-            }
-            options.Seed = static_cast<std::uint32_t>(value);
-            haveSeed = true;
-        } else if (name == "--start-ms") {
-            if (!ParseTime(argument, options.StartMs)) {
-                return bad("not a 32-bit count of milliseconds");
-            }
-        } else if (name == "--step-ms") {
-            if (!ParseInteger(argument, 0, 86400000, value)) {
-                return bad("not a whole number of milliseconds from 0 to 86400000");
-            }
-            options.StepMs = static_cast<std::int32_t>(value);
-            haveStep = true;
-        } else if (name == "--times") {
-            if (!*argument) {
-                return bad("no file name");
-            }
-            timesFile = argument;
-        } else if (name == "--frames") {
-            if (!ParseInteger(argument, 1, 1000000000, value)) {
-                return bad("not a whole number from 1 to 1000000000");
-            }
-            options.Frames = static_cast<std::uint32_t>(value);
-            haveFrames = true;
-        } else if (name == "--every") {
-            if (!ParseInteger(argument, 1, 1000000000, value)) {
-                return bad("not a whole number from 1 to 1000000000");
-            }
-            options.Every = static_cast<std::uint32_t>(value);
-        } else if (name == "--first") {
-            if (!ParseInteger(argument, 1, 1000000000, value)) {
-                return bad("not a whole number from 1 to 1000000000");
-            }
-            options.First = static_cast<std::uint32_t>(value);
-        } else if (name == "--quality") {
-            if (!ParseInteger(argument, 0, 100, value)) {
-                return bad("not a whole number from 0 to 100");
-            }
-            options.Quality = static_cast<int>(value);
+        argument = argument ? argument : argv[++i];
+        long long value = 0;
+        std::int32_t ms = 0;
+        const bool good = rule->Text   ? *argument != '\0'
+                          : rule->Time ? ParseTime(argument, ms)
+                                       : ParseInteger(argument, rule->Low, rule->High, value);
+        if (!good) {
+            return failed(name + " " + argument + ": " + rule->Bad);
+        }
+        if (rule->Text) {
+            *rule->Text = argument;
+        } else if (rule->Count) {
+            *rule->Count = static_cast<std::uint32_t>(value);
         } else {
-            if (!*argument) {
-                return bad("no path");
-            }
-            (name == "--out"     ? options.OutDir
-             : name == "--state" ? options.StateFile
-                                 : options.AnimationFile) = argument;
+            *rule->Number = rule->Time ? ms : static_cast<std::int32_t>(value);
+        }
+        if (rule->Given) {
+            *rule->Given = true;
         }
     }
 
-    if (!haveSeed) {
-        error = "--seed is missing";
-        return Parsed::Error;
+    if (!seed) {
+        return failed("--seed is missing");
     }
-    if (haveStep == !timesFile.empty()) {
-        error = haveStep ? "--step-ms and --times exclude each other"
-                         : "--step-ms or --times is missing";
-        return Parsed::Error;
+    if (step == !timesFile.empty()) {
+        return failed(step ? "--step-ms and --times exclude each other"
+                           : "--step-ms or --times is missing");
     }
-    if (haveStep && !haveFrames) {
-        error = "--frames is missing";
-        return Parsed::Error;
+    if (step && !frames) {
+        return failed("--frames is missing");
     }
-    if (options.OutDir.empty() && options.StateFile.empty() && options.AnimationFile.empty()) {
-        error = "nothing to write: give --out, --state or --animation";
-        return Parsed::Error;
+    if (o.OutDir.empty() && o.StateFile.empty() && o.AnimationFile.empty()) {
+        return failed("nothing to write: give --out, --state or --animation");
     }
     if (!timesFile.empty()) {
-        if (!ReadTimes(timesFile, options.Times, error)) {
+        if (!ReadTimes(timesFile, o.Times, error)) {
             return Parsed::Error;
         }
-        if (!haveFrames) {
-            options.Frames = static_cast<std::uint32_t>(options.Times.size());
-        } else if (options.Frames > options.Times.size()) {
-            error = "--frames " + std::to_string(options.Frames) + ": " + timesFile +
-                    " holds only " + std::to_string(options.Times.size()) + " times";
-            return Parsed::Error;
+        if (!frames) {
+            o.Frames = static_cast<std::uint32_t>(o.Times.size());
+        } else if (o.Frames > o.Times.size()) {
+            return failed("--frames " + std::to_string(o.Frames) + ": " + timesFile +
+                          " holds only " + std::to_string(o.Times.size()) + " times");
         }
     }
     // The first written frame: the first multiple of Every from First on.
-    const std::uint64_t first = (static_cast<std::uint64_t>(options.First) + options.Every - 1) /
-                                options.Every * options.Every;
-    if (first > options.Frames) {
-        error = "--every " + std::to_string(options.Every) + " from frame " +
-                std::to_string(options.First) + " writes none of the " +
-                std::to_string(options.Frames) + " frames";
-        return Parsed::Error;
+    const std::uint64_t first =
+        (static_cast<std::uint64_t>(o.First) + o.Every - 1) / o.Every * o.Every;
+    if (first > o.Frames) {
+        return failed("--every " + std::to_string(o.Every) + " from frame " +
+                      std::to_string(o.First) + " writes none of the " + std::to_string(o.Frames) +
+                      " frames");
     }
     return Parsed::Run;
 }

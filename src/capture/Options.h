@@ -19,7 +19,7 @@ struct Options {
     std::string OutDir;        // empty: no PNG frames
     std::string StateFile;     // empty: no state
     std::string AnimationFile; // empty: no animation
-    int Quality = 80;          // of the animation's lossy frames, 0 to 100
+    std::int32_t Quality = 80; // of the animation's lossy frames, 0 to 100
 };
 
 enum class Parsed { Run, Help, Error };

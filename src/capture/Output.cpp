@@ -1,7 +1,6 @@
 // The capture's output files.
 #include "capture/Output.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,31 +21,26 @@ namespace capture {
 namespace {
 
 // The temporary files being written, for the signal handler: an interrupted capture leaves none
-// behind. A run has at most three at once (state, animation, one PNG).
+// behind. A run has at most three at once (state, animation, one PNG). Each entry points into
+// its OutputFile's name, which stays as it is until the entry is cleared.
 constexpr int MaxPending = 4;
-char PendingPath[MaxPending][4096];
-volatile std::sig_atomic_t PendingUsed[MaxPending];
+std::atomic<const char*> Pending[MaxPending]; // lock-free: safe in a handler
 
 void OnTerminatingSignal(int signal) {
-    for (int i = 0; i < MaxPending; ++i) {
-        if (PendingUsed[i]) {
-            unlink(PendingPath[i]);
+    for (const std::atomic<const char*>& entry : Pending) {
+        if (const char* path = entry.load()) {
+            unlink(path);
         }
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-// A slot for `path`, or -1 when none is free or the path is too long to keep.
+// A slot for `path`, or -1 when none is free.
 int Track(const std::string& path) {
-    if (path.size() >= sizeof PendingPath[0]) {
-        return -1;
-    }
     for (int i = 0; i < MaxPending; ++i) {
-        if (!PendingUsed[i]) {
-            std::memcpy(PendingPath[i], path.c_str(), path.size() + 1);
-            std::atomic_signal_fence(std::memory_order_seq_cst); // the path before the flag
-            PendingUsed[i] = 1;
+        const char* none = nullptr;
+        if (Pending[i].compare_exchange_strong(none, path.c_str())) {
             return i;
         }
     }
@@ -55,7 +49,7 @@ int Track(const std::string& path) {
 
 void Untrack(int& slot) {
     if (slot >= 0) {
-        PendingUsed[slot] = 0;
+        Pending[slot].store(nullptr);
         slot = -1;
     }
 }
@@ -85,21 +79,13 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     // In the same directory, so that the rename never crosses file systems.
     Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
     Slot = Track(Temporary);
-    const int fd = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    File = std::fopen(Temporary.c_str(), "wbe"); // e: close on exec
+    if (!File) {
         error = Failed(std::strerror(errno));
         Untrack(Slot);
         Temporary.clear();
-        return false;
     }
-    File = fdopen(fd, "wb");
-    if (!File) {
-        error = Failed(std::strerror(errno));
-        close(fd);
-        Abandon();
-        return false;
-    }
-    return true;
+    return File != nullptr;
 }
 
 bool OutputFile::Write(const void* data, std::size_t size, std::string& error) {
@@ -115,13 +101,8 @@ bool OutputFile::Commit(std::string& error) {
     const int flushError = errno;
     const bool closed = std::fclose(File) == 0;
     File = nullptr;
-    if (!flushed || !closed) {
-        error = Failed(std::strerror(flushed ? errno : flushError));
-        Abandon();
-        return false;
-    }
-    if (std::rename(Temporary.c_str(), Final.c_str()) != 0) {
-        error = Failed(std::strerror(errno));
+    if (!flushed || !closed || std::rename(Temporary.c_str(), Final.c_str()) != 0) {
+        error = Failed(std::strerror(!flushed ? flushError : errno));
         Abandon();
         return false;
     }
@@ -163,13 +144,9 @@ void OnPngWarning(png_structp, png_const_charp) {}
 bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError& error) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
-    if (!png) {
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
-        png_destroy_write_struct(&png, nullptr);
+        png_destroy_write_struct(&png, nullptr); // a null png is no error here
         std::snprintf(error.Text, sizeof error.Text, "out of memory");
         return false;
     }
@@ -192,54 +169,6 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     return true;
 }
 
-bool DecodePng(std::FILE* file, Frame& frame, PngError& error) {
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, OnPngError, OnPngWarning);
-    if (!png) {
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_init_io(png, file);
-    // A golden frame is small; anything larger than the screen is not one.
-    png_set_user_limits(png, 4096, 4096);
-    png_read_info(png, info);
-    const png_byte type = png_get_color_type(png, info);
-    if (png_get_bit_depth(png, info) != 8 ||
-        (type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_RGB_ALPHA)) {
-        png_error(png, "not an 8-bit RGB or RGBA image");
-    }
-    if (type == PNG_COLOR_TYPE_RGB) {
-        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    }
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const int width = static_cast<int>(png_get_image_width(png, info));
-    const int height = static_cast<int>(png_get_image_height(png, info));
-    // Resized here, before any row is read: a later failure leaves no object half made.
-    frame.Width = width;
-    frame.Height = height;
-    frame.Pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u, 0);
-    for (int pass = png_set_interlace_handling(png); pass > 0; --pass) {
-        for (int y = 0; y < height; ++y) {
-            png_read_row(png, &frame.Pixels[static_cast<std::size_t>(height - 1 - y) * width * 4u],
-                         nullptr);
-        }
-    }
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
-}
-
 } // namespace
 
 bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
@@ -259,21 +188,6 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
         return false;
     }
     return file.Commit(error);
-}
-
-bool ReadPng(const std::string& path, Frame& frame, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    PngError failure{};
-    const bool ok = DecodePng(file, frame, failure);
-    std::fclose(file);
-    if (!ok) {
-        error = "cannot read " + path + ": " + failure.Text;
-    }
-    return ok;
 }
 
 // ---- animated WebP -------------------------------------------------------------------------
@@ -300,26 +214,21 @@ bool AnimationWriter::Open(const std::string& path, int width, int height, int q
     Encoder = WebPAnimEncoderNew(width, height, &options);
     if (!Encoder) {
         error = "cannot write " + path + ": the animation encoder cannot start";
-        return false;
     }
     Quality = quality;
-    return true;
+    return Encoder != nullptr;
 }
 
 bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     WebPConfig config;
-    if (!WebPConfigInit(&config)) {
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) {
         error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
         return false;
     }
     config.quality = static_cast<float>(Quality);
     config.method = 4;
     config.thread_level = 0; // one thread: the same bytes every run
-    WebPPicture picture;
-    if (!WebPPictureInit(&picture)) {
-        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
-        return false;
-    }
     picture.use_argb = 1;
     picture.width = frame.Width;
     picture.height = frame.Height;

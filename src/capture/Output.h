@@ -56,9 +56,6 @@ struct Frame {
 // nothing else that varies from run to run.
 bool WritePng(const std::string& path, const Frame& frame, std::string& error);
 
-// Reads an 8-bit RGB or RGBA PNG into an RGBA frame, bottom row first like a frame read back.
-bool ReadPng(const std::string& path, Frame& frame, std::string& error);
-
 // One animated WebP (lossy frames, looping forever) of frames added at increasing times.
 class AnimationWriter {
   public:

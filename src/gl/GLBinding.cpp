@@ -4,14 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "random/FloatEnv.h"
-
 namespace gl {
 namespace {
-
-// The binding is initialised with the program's other modules, before WinMain runs; the
-// floating-point environment is established with it.
-const bool FloatEnvironmentReady = (SetFloatEnvironment(), true);
 
 HMODULE GLLibrary = nullptr;
 HMODULE GLULibrary = nullptr;
@@ -72,18 +66,20 @@ PARTICLES_GL_FUNCTIONS(PARTICLES_GL_RESOLVER)
 #undef PARTICLES_GL_RESOLVER
 
 #define PARTICLES_GL_INITIAL(ret, name, params, args) &Resolve_##name,
-const FunctionTable Resolvers = {PARTICLES_GL_FUNCTIONS(PARTICLES_GL_INITIAL)};
+constexpr FunctionTable Resolvers = {PARTICLES_GL_FUNCTIONS(PARTICLES_GL_INITIAL)};
 #undef PARTICLES_GL_INITIAL
 
 } // namespace
 
+// A constant expression: the table is filled in when the program is loaded, before any code of
+// it runs, so that a call from any static initialiser finds it ready.
 FunctionTable Table = Resolvers;
 
 bool InitBinding(const char* glLibrary, const char* gluLibrary) {
     GLLibrary = LoadLibraryA(glLibrary);
     GLULibrary = LoadLibraryA(gluLibrary);
     Failed = !GLLibrary ? glLibrary : !GLULibrary ? gluLibrary : nullptr;
-    return !Failed && FloatEnvironmentReady;
+    return !Failed;
 }
 
 const char* FailedLibrary() {

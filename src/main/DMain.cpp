@@ -55,6 +55,9 @@ void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
 
     glFlush();
     glFinish();
+    if (hooks.Finished) {
+        hooks.Finished();
+    }
     SwapBuffers(DeviceContext);
 
     if (Keys[VK_ESCAPE] == 1) {
@@ -62,23 +65,36 @@ void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
     }
 }
 
-void program::WinMain() {
-    // The program's time starts here; the seed still comes from the raw counter.
-    StartClock();
-    Randomize();
-    if (!CreateGLWindow()) {
-        return;
+bool StartProgram(const TStartup& startup, std::int32_t& reference) {
+    if (startup.FixedSeed) {
+        RandSeed = startup.Seed;
+    } else {
+        Randomize();
+    }
+    if (!CreateGLWindow(startup.Window)) {
+        return false;
     }
     Running = true;
     InitScene();
+    reference = GetTime();
+    return true;
+}
 
-    // Time spent building the scene is not simulated.
-    std::int32_t reference = GetTime();
+void StopProgram() {
+    FreeScene();
+    KillGLWindow();
+}
+
+void program::WinMain() {
+    // The program's time starts here; the seed still comes from the raw counter.
+    StartClock();
+    std::int32_t reference = 0;
+    if (!StartProgram(TStartup(), reference)) {
+        return;
+    }
     MSG message = {};
     while (Running) {
         RunFrame(message, reference, SceneHooks);
     }
-
-    FreeScene();
-    KillGLWindow();
+    StopProgram();
 }

@@ -70,7 +70,7 @@ PIXELFORMATDESCRIPTOR PixelFormatRequest() {
     return request;
 }
 
-bool CreateGLWindow() {
+bool CreateGLWindow(const TWindowRequest& asked) {
     // Without either library nothing can be drawn: a failed start-up, where nothing is built yet.
     if (!gl::InitBinding("OpenGL32.dll", "GLU32.dll")) {
         ShowCreateError((std::string("Unable to load ") + gl::FailedLibrary()).c_str());
@@ -91,6 +91,9 @@ bool CreateGLWindow() {
         return false;
     }
 
+    if (asked.Windowed) {
+        Fullscreen = false;
+    }
     if (Fullscreen && !SwitchToFullscreen()) {
         ShowCreateError("Unable to switch to fullscreen!");
         Fullscreen = false;
@@ -98,13 +101,15 @@ bool CreateGLWindow() {
 
     DWORD exStyle;
     DWORD style;
-    if (Fullscreen) {
+    if (Fullscreen || asked.Frameless) {
         exStyle = WS_EX_APPWINDOW;
         style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        ShowCursor(FALSE);
     } else {
         exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
         style = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    }
+    if (Fullscreen) {
+        ShowCursor(FALSE);
     }
 
     {

@@ -13,10 +13,19 @@ extern HGLRC RenderingContext;
 // with OpenGL.
 PIXELFORMATDESCRIPTOR PixelFormatRequest();
 
+// What a use of the shell other than the demo asks of its window. The demo's own is the default.
+struct TWindowRequest {
+    // A window whatever Fullscreen says (which is then cleared): the display mode stays.
+    bool Windowed = false;
+    // Without frame or title bar, so that the viewport is the whole ScreenWidth x ScreenHeight,
+    // as in full-screen mode: for frames that are read back.
+    bool Frameless = false;
+};
+
 // Switches to full-screen mode (or falls back to a window), creates the window and its rendering
 // context, makes the context current and shows the window. False after a failure, which has been
 // reported in a message box and whatever had been built torn down.
-bool CreateGLWindow();
+bool CreateGLWindow(const TWindowRequest& request = {});
 
 // Restores the display mode and tears down context, device context, window and class, reporting
 // each step that fails and going on after it.

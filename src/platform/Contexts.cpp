@@ -24,6 +24,9 @@
 
 namespace {
 
+using platform::AsFarProc;
+using platform::Key;
+
 constexpr int TheFormat = 1;
 
 struct ContextsState {
@@ -38,10 +41,6 @@ struct ContextsState {
 ContextsState& C() {
     static ContextsState state;
     return state;
-}
-
-UINT_PTR Key(const void* handle) {
-    return reinterpret_cast<UINT_PTR>(handle);
 }
 
 // The window of a device context whose pixel format is set, or null.
@@ -124,10 +123,6 @@ BOOL WINAPI DeleteContext(HGLRC context) {
     return TRUE;
 }
 
-template <typename F> FARPROC AsFarProc(F f) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
-}
-
 PROC WINAPI GetDriverProcAddress(LPCSTR name) {
     if (!name || !C().current) {
         return nullptr;
@@ -142,6 +137,10 @@ PROC WINAPI GetDriverProcAddress(LPCSTR name) {
     }
     return reinterpret_cast<PROC>(SDL_GL_GetProcAddress(name));
 }
+
+} // namespace
+
+namespace platform {
 
 FARPROC OpenGLExport(const char* name) {
     struct Export {
@@ -161,13 +160,6 @@ FARPROC OpenGLExport(const char* name) {
     }
     return nullptr;
 }
-
-// The WGL calls join "OpenGL32.dll" wherever the contexts are linked in.
-const bool ExportsRegistered = (platform::SetOpenGLExports(&OpenGLExport), true);
-
-} // namespace
-
-namespace platform {
 
 void PreparePixelFormat() {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);

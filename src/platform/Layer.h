@@ -1,6 +1,9 @@
 // What the concerns of the Win32 layer need from each other; not part of the Win32 interface.
 #pragma once
 
+#include <cctype>
+#include <string>
+
 #include "platform/Win32.h"
 
 struct SDL_Window;
@@ -8,6 +11,28 @@ struct SDL_Window;
 namespace platform {
 
 struct SavedModes;
+
+// A handle's value, as the layer's tables key their entries.
+inline UINT_PTR Key(const void* handle) {
+    return reinterpret_cast<UINT_PTR>(handle);
+}
+
+// `text` in lower case (null as empty): class and library names are matched without case.
+inline std::string Lower(const char* text) {
+    std::string s(text ? text : "");
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// A function as GetProcAddress hands it out, and back.
+template <typename F> FARPROC AsFarProc(F f) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
+}
+template <typename F> F FromFarProc(FARPROC p) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(p));
+}
 
 // Windows.cpp: starts SDL's video once; false when no display can be used.
 bool StartVideo();
@@ -71,9 +96,9 @@ void PreparePixelFormat();
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.
 void WindowGoing(HWND window);
 
-// Modules.cpp: what the module loaded for "OpenGL32.dll" exports besides the library's own
-// functions (the WGL calls). Contexts.cpp registers them when it is linked in.
-using ExportLookup = FARPROC (*)(const char* name);
-void SetOpenGLExports(ExportLookup lookup);
+// Contexts.cpp: the WGL call named `name` that the module loaded for "OpenGL32.dll" exports
+// besides the library's own functions, or null. Modules.cpp, which links without SDL, refers to
+// it weakly: where the contexts are not linked in, the module exports no WGL call.
+FARPROC OpenGLExport(const char* name);
 
 } // namespace platform

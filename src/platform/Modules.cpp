@@ -10,7 +10,6 @@
 // exports by ordinal. Free of SDL, so that the OpenGL binding can link it alone.
 #include <dlfcn.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,7 +21,6 @@ namespace {
 struct ModulesState {
     void* gl = nullptr;
     void* glu = nullptr;
-    platform::ExportLookup openGLExports = nullptr;
 };
 
 ModulesState& Modules() {
@@ -34,21 +32,15 @@ ModulesState& Modules() {
 const auto ProgramInstance = reinterpret_cast<HMODULE>(0x00400000);
 
 bool IsNamed(const char* name, const char* base) {
-    std::string s(name);
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    const std::string s = platform::Lower(name);
     return s == base || s == std::string(base) + ".dll";
 }
 
 } // namespace
 
 namespace platform {
-
-void SetOpenGLExports(ExportLookup lookup) {
-    Modules().openGLExports = lookup;
-}
-
+// Weak: resolved to the contexts' exports where they are linked in, null elsewhere.
+__attribute__((weak)) FARPROC OpenGLExport(const char* name);
 } // namespace platform
 
 extern "C" {
@@ -92,8 +84,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     if (!name || !library || (library != m.gl && library != m.glu)) {
         return nullptr;
     }
-    if (library == m.gl && m.openGLExports && std::strncmp(name, "wgl", 3) == 0) {
-        return m.openGLExports(name);
+    if (library == m.gl && platform::OpenGLExport && std::strncmp(name, "wgl", 3) == 0) {
+        return platform::OpenGLExport(name);
     }
     return reinterpret_cast<FARPROC>(::dlsym(library, name));
 }

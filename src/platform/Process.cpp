@@ -50,6 +50,8 @@ void OnQuitSignal(int signal) {
 }
 
 // Runs before the program's own initialisation, so that nothing takes descriptors 0 to 2 first.
+// The layer's one start-up step outside the entry point: no call from main() could come before
+// the static initialisers of SDL and the C++ library, which may open files.
 __attribute__((constructor(101))) void PrepareProcess() {
     for (;;) {
         const int fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);

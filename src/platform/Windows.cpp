@@ -15,7 +15,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +25,9 @@
 #include "platform/Layer.h"
 
 namespace {
+
+using platform::Key;
+using platform::Lower;
 
 struct WindowClass {
     WNDPROC proc;
@@ -55,21 +57,9 @@ WindowsState& W() {
     return state;
 }
 
-UINT_PTR Key(const void* handle) {
-    return reinterpret_cast<UINT_PTR>(handle);
-}
-
 Window* Find(HWND window) {
     auto it = W().windows.find(Key(window));
     return it == W().windows.end() ? nullptr : &it->second;
-}
-
-std::string Lower(const char* text) {
-    std::string s(text ? text : "");
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
 }
 
 // A device context is the window's handle value with a low bit set, so that it names its window.

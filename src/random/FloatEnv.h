@@ -24,8 +24,8 @@ Configure with -DPARTICLES_ALLOW_DOUBLE=ON to accept double as the working preci
 constexpr std::uint16_t ProgramControlWord = 0x133F;
 
 // Loads ProgramControlWord into the x87 unit (and masks every SSE exception, so that no
-// floating-point operation traps whichever unit computes it). Called once by a static initialiser
-// before WinMain runs; tests may call it again.
+// floating-point operation traps whichever unit computes it). Called first by every entry point
+// (the program's, the replay tool's, the benchmarks'); tests may call it again.
 void SetFloatEnvironment();
 
 // The x87 control word now in force; 0 where there is no x87 unit.

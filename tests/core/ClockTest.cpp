@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "capture/ScriptedClock.h"
+#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
 
 namespace {

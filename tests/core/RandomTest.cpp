@@ -10,7 +10,7 @@
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 
-#include "capture/ScriptedClock.h"
+#include "platform/ScriptedClock.h"
 
 TEST(Random, SequenceFromSeedZero) {
     RandSeed = 0;

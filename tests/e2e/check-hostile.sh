@@ -40,7 +40,7 @@ dir=$(dirname "$program")
 failed=0
 fail() { echo "check-hostile: FAILED: $*"; failed=1; }
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+xsession_cleanup "$log"
 
 desktop() { xrandr 2>/dev/null | grep -o 'current [0-9]* x [0-9]*' | tr -d ' ' | sed 's/current//'; }
 

@@ -18,8 +18,7 @@
 #             SECONDS (Linux 5.6 or later, as root; skipped where that is missing).
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
-session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
-. "$session"
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh"
 
 program=
 prefix=
@@ -54,31 +53,28 @@ fi
 program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
 [ -n "$dir" ] || dir=$(dirname "$program")
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 failed=0
 fail() { echo "check-run: FAILED: $*"; failed=1; }
-
-options=(--screen "$screen" --dir "$dir" --run "$run" --end "$end" --stderr "$work/stderr"
-         --timeout 120)
-[ -n "$closer" ] && options+=(--closer "$closer")
-[ -n "$checker" ] && options+=(--screenshot "$work/shot.png")
+[ -n "$prefix" ] && ! command -v wine >/dev/null && { echo "check-run: wine is missing; skipped"; exit 77; }
+xsession_start "$screen" || exit 1
+work=$xsession_dir
+xsession_timeout=120 xsession_closer=$closer
+[ -n "$checker" ] && xsession_shot=$work/shot.png
 
 if [ -n "$prefix" ]; then
-    command -v wine >/dev/null || { echo "check-run: wine is missing; skipped"; exit 77; }
     mkdir -p "$prefix"
     prefix=$(cd "$prefix" && pwd)
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$prefix/system.reg" ]; then
         echo "check-run: creating the Wine prefix $prefix (once; slow)"
-        bash "$session" --end none --timeout 300 -- wineboot -i >/dev/null 2>&1
+        timeout 300 wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
     # A wineserver left from another run may still serve a display that is gone; a Wine started
     # while it shuts down can end at once without running the program, so wait until it is gone.
     wineserver -k 2>/dev/null
     wineserver -w 2>/dev/null
-    options+=(--dismiss Error --dismiss "Ошибка")
+    xsession_dismiss Error "Ошибка"
     # Ends Wine's own processes while the screen is still there: they would complain of the lost
     # display on stderr.
     command=(bash -c 'wine "$0"; status=$?; wineserver -k; exit $status' "$program")
@@ -99,30 +95,25 @@ if [ -n "$uptime" ]; then
 fi
 
 echo "check-run: ${prefix:+wine }$program on $screen${uptime:+, $uptime s after the machine started}, expecting $mode mode, ending with $end"
-bash "$session" "${options[@]}" -- "${command[@]}" 2>"$work/log"
-status=$?
+xsession_run "$dir" "$run" "$end" "${command[@]}" >/dev/null 2>"$work/stderr"
 [ -n "$prefix" ] && { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 
-cat "$work/log"
 echo "check-run: the program's stderr:"
 sed 's/^/    | /' "$work/stderr"
 
 [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
-grep -q "window .* is up" "$work/log" || fail "the window never appeared"
-grep -q "the program ended while it should have been running" "$work/log" &&
-    fail "the program ended on its own"
+[ -n "$window" ] || fail "the window never appeared"
+[ -z "$xsession_early" ] || fail "the program ended on its own"
 
 refused="Error: Unable to switch to fullscreen!"
 if [ -n "$prefix" ]; then
     # The message boxes are real windows here; stderr has only Wine's own reports (a crash of
     # the program itself shows in its exit status).
     if [ "$mode" = windowed ]; then
-        grep -q 'dismissing the dialog "Error"' "$work/log" || fail "no \"Error\" message box"
+        xsession_dismissed Error || fail "no \"Error\" message box"
     fi
-    if grep -q 'dismissing the dialog "Ошибка"' "$work/log"; then
-        fail "a tear-down failure was reported"
-    fi
-    if [ "$mode" = fullscreen ] && grep -q 'dismissing the dialog' "$work/log"; then
+    xsession_dismissed "Ошибка" && fail "a tear-down failure was reported"
+    if [ "$mode" = fullscreen ] && { xsession_dismissed Error || xsession_dismissed "Ошибка"; }; then
         fail "a message box was shown"
     fi
 else

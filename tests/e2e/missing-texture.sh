@@ -8,16 +8,14 @@
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 PROGRAM DATA-DIRECTORY" >&2; exit 2; }
 program=$1 data=$2
-session=$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh"
+xsession_start || exit 1
+work=$xsession_dir
 mkdir -p "$work/run/DATA/Textures"
 cp "$data/Textures/particle1.bmp" "$work/run/DATA/Textures/"
 
 export PARTICLES_DIALOGS=stderr
-bash "$session" --dir "$work/run" --run 0 --end none --stderr "$work/stderr" -- "$program"
-status=$?
+xsession_run "$work/run" 0 none "$program" 2>"$work/stderr"
 echo "--- the program's standard error:"
 cat "$work/stderr"
 echo "---"

@@ -8,36 +8,18 @@
 
 namespace {
 
-using Loader = InScratchDirectory;
-using LoaderDeathTest = InScratchDirectory;
+using Loader = InGameScratch;
+using LoaderDeathTest = InGameScratch;
 
-struct Box {
-    std::string text, caption;
-    UINT type;
-    bool operator==(const Box& o) const {
-        return text == o.text && caption == o.caption && type == o.type;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Box& b) {
-    return out << b.caption << ": " << b.text << " (type " << b.type << ")";
-}
-
-std::vector<Box> Boxes() {
-    std::vector<Box> boxes;
-    for (const auto& m : seam::TakeMessageBoxes()) {
-        boxes.push_back({m.text, m.caption, m.type});
-    }
-    return boxes;
-}
+using Boxes = std::vector<std::string>;
 
 // Loads `bytes` from a file through LoadBMP; the message boxes it showed go to `boxes`.
-std::vector<std::uint8_t> Load(const std::vector<std::uint8_t>& bytes, std::vector<Box>& boxes,
+std::vector<std::uint8_t> Load(const std::vector<std::uint8_t>& bytes, Boxes& boxes,
                                std::int32_t& width, std::int32_t& height) {
-    InScratchDirectory::WriteFile("DATA/Textures/t.bmp", bytes);
+    InGameScratch::WriteFile("DATA/Textures/t.bmp", bytes);
     seam::TakeMessageBoxes();
     auto pixels = LoadBMP("DATA\\Textures\\t.bmp", width, height);
-    boxes = Boxes();
+    boxes = seam::TakeMessages(MB_OK);
     return pixels;
 }
 
@@ -48,7 +30,7 @@ TEST_F(Loader, LoadsAFileByItsBackslashNameWithoutAMessage) {
     b.Body[0] = 0x10;
     b.Body[1] = 0x20;
     b.Body[2] = 0x30;
-    std::vector<Box> boxes;
+    Boxes boxes;
     std::int32_t width = 0, height = 0;
     const auto pixels = Load(b.Bytes(), boxes, width, height);
     EXPECT_TRUE(boxes.empty());
@@ -66,8 +48,8 @@ TEST_F(Loader, EachFailureShowsItsMessageUnderBmpUnitAndGivesNoPixels) {
     seam::TakeMessageBoxes();
     std::int32_t width = 0, height = 0;
     EXPECT_TRUE(LoadBMP("DATA\\Textures\\none.bmp", width, height).empty());
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Error opening \"DATA\\Textures\\none.bmp", "BMP Unit",
-                                          static_cast<UINT>(MB_OK)}}));
+    EXPECT_EQ(seam::TakeMessages(MB_OK),
+              Boxes{"BMP Unit: Error opening \"DATA\\Textures\\none.bmp"});
 
     BmpBuilder palette = BmpBuilder::Plain(4, 2);
     palette.ColorsUsed = 4;
@@ -88,9 +70,9 @@ TEST_F(Loader, EachFailureShowsItsMessageUnderBmpUnitAndGivesNoPixels) {
                     "bytes could be read."},
     };
     for (const auto& [bytes, text] : cases) {
-        std::vector<Box> boxes;
+        Boxes boxes;
         EXPECT_TRUE(Load(bytes, boxes, width, height).empty()) << text;
-        EXPECT_EQ(boxes, (std::vector<Box>{{text, "BMP Unit", static_cast<UINT>(MB_OK)}}));
+        EXPECT_EQ(boxes, Boxes{std::string("BMP Unit: ") + text});
     }
     // The file is closed on every way out.
     EXPECT_EQ(OpenDescriptors(), descriptors);

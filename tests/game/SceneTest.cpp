@@ -1,5 +1,7 @@
-// The scene through the recording binding: what InitScene builds, the order of drawing, ticking
-// and freeing, and the camera.
+// The scene through the recording binding: what InitScene builds, what a frame draws in what
+// state and order, the camera, the order of ticking and freeing.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "BmpBuilder.h"
@@ -45,10 +47,10 @@ std::vector<std::string> Runs(const std::vector<std::string>& calls) {
 // Whether both systems still existed at each glDeleteTextures call.
 std::vector<bool> BothAlive;
 
-class Scene : public InScratchDirectory {
+class Scene : public InGameScratch {
   protected:
     void SetUp() override {
-        InScratchDirectory::SetUp();
+        InGameScratch::SetUp();
         // Different sizes, so that each upload shows which file it came from.
         WriteFile("DATA/Textures/particle.bmp", BmpBuilder::Plain(4, 4).Bytes());
         WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(8, 8).Bytes());
@@ -61,7 +63,7 @@ class Scene : public InScratchDirectory {
         if (Flame) {
             FreeScene();
         }
-        InScratchDirectory::TearDown();
+        InGameScratch::TearDown();
     }
 
     // Makes the next ticks see a frame time one second after the systems were created.
@@ -81,7 +83,7 @@ TEST_F(Scene, InitLoadsTheEmitterSpriteFirstAndGivesEachSystemItsOwn) {
     EXPECT_EQ(Flame->Texture, 2u);   // particle1.bmp
 }
 
-TEST_F(Scene, RenderSetsTheCameraThenDrawsMarkerEmitterFlame) {
+TEST_F(Scene, RenderClearsThenDrawsTheMarkerThenTheSprayThenTheFlame) {
     OneSecondLater();
     UpdateScene();
     const int sparks = ptest::Live(*Emitter);
@@ -91,37 +93,63 @@ TEST_F(Scene, RenderSetsTheCameraThenDrawsMarkerEmitterFlame) {
 
     gltest::Record();
     RenderScene();
-    // The scene's own calls up to the first system's drawing, then only the particles.
-    std::vector<gltest::Call> own;
-    std::vector<std::string> particles;
-    bool systems = false;
-    for (const gltest::Call& call : gltest::Calls) {
-        systems = systems || call.Name == "glPushAttrib";
-        if (!systems) {
-            own.push_back(call);
-        } else if (call.Name == "glVertex3fv") {
-            particles.push_back(Owner(static_cast<const GLfloat*>(call.Address)));
+    const std::vector<gltest::Call>& calls = gltest::Calls;
+    const auto first = [&calls](const char* name) {
+        return std::find_if(calls.begin(), calls.end(),
+                            [name](const gltest::Call& c) { return c.Name == name; }) -
+               calls.begin();
+    };
+    ASSERT_LT(first("glClear"), first("glBegin")) << "the buffers are cleared before drawing";
+    EXPECT_EQ(gltest::CallsOf("glClear")[0].Args,
+              (std::vector<double>{GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}));
+
+    const gltest::Followed f = gltest::Follow(calls);
+    ASSERT_FALSE(f.Vertices.empty());
+    // The origin's marker: one white point, written to the depth buffer like any solid point.
+    const gltest::Vertex& marker = f.Vertices[0];
+    EXPECT_EQ(marker.Position, (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(marker.Primitive, GL_POINTS);
+    EXPECT_EQ(marker.State.Color, (std::vector<double>{1, 1, 1, 1}));
+    EXPECT_TRUE(marker.State.DepthWrites);
+    EXPECT_FALSE(marker.State.On(GL_BLEND));
+    std::vector<std::string> owners;
+    for (const gltest::Vertex& v : f.Vertices) {
+        EXPECT_TRUE(v.State.On(GL_DEPTH_TEST)) << "points behind the marker stay hidden";
+        owners.push_back(&v == &marker ? "marker" : Owner(static_cast<const GLfloat*>(v.Address)));
+    }
+    EXPECT_EQ(Runs(owners), (std::vector<std::string>{
+                                "marker",
+                                "emitter particle x" + std::to_string(sparks),
+                                "flame particle x" + std::to_string(flames),
+                            }));
+}
+
+TEST_F(Scene, TheCameraStandsAtThreeThreeThreeLookingAtTheOriginWithZUp) {
+    gltest::Record();
+    RenderScene();
+    RenderScene();
+    // Each matrix is loaded afresh every frame, so that nothing accumulates.
+    double mode = -1;
+    bool fresh = false;
+    int perspectives = 0, cameras = 0;
+    for (const gltest::Call& c : gltest::Calls) {
+        if (c.Name == "glMatrixMode") {
+            mode = c.Args[0];
+            fresh = false;
+        } else if (c.Name == "glLoadIdentity") {
+            fresh = true;
+        } else if (c.Name == "gluPerspective") {
+            ++perspectives;
+            EXPECT_TRUE(mode == GL_PROJECTION && fresh);
+            EXPECT_EQ(c.Args, (std::vector<double>{60, 4.0 / 3.0, 1, 60}));
+        } else if (c.Name == "gluLookAt") {
+            ++cameras;
+            EXPECT_TRUE(mode == GL_MODELVIEW && fresh);
+            EXPECT_EQ(c.Args, (std::vector<double>{3, 3, 3, 0, 0, 0, 0, 0, 1}));
         }
     }
-    EXPECT_EQ(own, (std::vector<gltest::Call>{
-                       {"glMatrixMode", {GL_PROJECTION}},
-                       {"glLoadIdentity", {}},
-                       {"gluPerspective", {60, 4.0 / 3.0, 1, 60}},
-                       {"glMatrixMode", {GL_MODELVIEW}},
-                       {"glLoadIdentity", {}},
-                       {"gluLookAt", {3, 3, 3, 0, 0, 0, 0, 0, 1}},
-                       {"glClearColor", {0, 0, 0, 0}},
-                       {"glClearDepth", {1}},
-                       {"glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}},
-                       {"glEnable", {GL_DEPTH_TEST}},
-                       {"glBegin", {GL_POINTS}},
-                       {"glVertex3f", {0, 0, 0}},
-                       {"glEnd", {}},
-                   }));
-    EXPECT_EQ(Runs(particles), (std::vector<std::string>{
-                                   "emitter particle x" + std::to_string(sparks),
-                                   "flame particle x" + std::to_string(flames),
-                               }));
+    EXPECT_EQ(perspectives, 2);
+    EXPECT_EQ(cameras, 2);
 }
 
 TEST_F(Scene, TheAspectFollowsTheSettingsNotTheWindow) {
@@ -172,7 +200,7 @@ TEST_F(Scene, FreeDeletesTheEmitterTextureThenTheFlamesThenTheSystems) {
     EXPECT_EQ(Emitter, nullptr);
 }
 
-using SceneDeathTest = InScratchDirectory;
+using SceneDeathTest = InGameScratch;
 
 TEST_F(SceneDeathTest, AMissingEmitterSpriteEndsInitBeforeTheFlameSpriteIsTried) {
     WriteFile("DATA/Textures/particle1.bmp", BmpBuilder::Plain(4, 4).Bytes());

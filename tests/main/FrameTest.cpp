@@ -16,10 +16,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Virtual-key codes of letter keys are their capitals.
-constexpr int KeyA = 'A';
-constexpr int KeyB = 'B';
-
 // ---------------------------------------------------------------------------------------------
 // Ticks
 
@@ -241,11 +237,24 @@ TEST_F(Frame, TakesOneMessagePerFrame) {
     userinput::Letter(WindowHandle, 'A');
     userinput::Letter(WindowHandle, 'B');
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys[KeyA], 1);
-    EXPECT_EQ(Keys[KeyB], 0);
+    EXPECT_EQ(Keys[shelltest::KeyA], 1);
+    EXPECT_EQ(Keys[shelltest::KeyB], 0);
     RunFrame(message_, reference_);
-    EXPECT_EQ(Keys[KeyB], 1);
+    EXPECT_EQ(Keys[shelltest::KeyB], 1);
     EXPECT_EQ(Calls.size(), 2 * FullFrame.size());
+}
+
+// The hook sees the frame drawn and finished, before the buffers are swapped.
+void RecordFinished() {
+    Calls.push_back("finished");
+}
+
+TEST_F(Frame, TheFinishedHookRunsAfterGlFinish) {
+    const TFrameHooks hooks = {RenderScene, UpdateScene, RecordFinished};
+    RunFrame(message_, reference_, hooks);
+    std::vector<std::string> expected = FullFrame;
+    expected.push_back("finished");
+    EXPECT_EQ(Calls, expected);
 }
 
 TEST_F(Frame, TheQuitMessageEndsTheLoopAtOnce) {
@@ -286,6 +295,30 @@ TEST_F(Run, EndsAfterTheFrameThatSeesEscapeWithEverythingTornDown) {
     EXPECT_EQ(RenderingContext, nullptr);
     EXPECT_EQ(shelltest::CursorCount(), 0);
     EXPECT_NE(RandSeed, 0u) << "seeded from the clock";
+}
+
+TEST_F(Run, StartAndStopAsAReplayAsksThem) {
+    // A fixed seed and a window whatever Fullscreen says; the loop's ticks start after the
+    // scene is built.
+    seam::SetDisplayChangeResult(DISP_CHANGE_FAILED);
+    TStartup startup;
+    startup.Window.Windowed = true;
+    startup.FixedSeed = true;
+    startup.Seed = 4242;
+    Running = false;
+    std::int32_t reference = 0;
+    const std::int32_t before = GetTime();
+    ASSERT_TRUE(StartProgram(startup, reference));
+    EXPECT_EQ(RandSeed, 4242u) << "building the scene draws no random number";
+    EXPECT_TRUE(Running);
+    EXPECT_FALSE(Fullscreen);
+    EXPECT_NE(Flame, nullptr);
+    EXPECT_GE(reference, before);
+    EXPECT_LE(reference, GetTime());
+    StopProgram();
+    EXPECT_EQ(Flame, nullptr);
+    EXPECT_EQ(WindowHandle, nullptr);
+    EXPECT_EQ(Messages(), Texts{});
 }
 
 TEST_F(Run, AFailedWindowEndsTheRunBeforeTheScene) {

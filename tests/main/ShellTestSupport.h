@@ -20,14 +20,13 @@
 
 namespace shelltest {
 
+// Virtual-key codes of letter keys are their capitals.
+constexpr int KeyA = 'A';
+constexpr int KeyB = 'B';
+
 // Every message box since the last call as "caption: text"; each must be an error box.
 inline std::vector<std::string> Messages() {
-    std::vector<std::string> shown;
-    for (const seam::MessageBoxRecord& box : seam::TakeMessageBoxes()) {
-        EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONERROR)) << box.text;
-        shown.push_back(box.caption + ": " + box.text);
-    }
-    return shown;
+    return seam::TakeMessages(MB_ICONERROR);
 }
 
 // Takes every pending message off the thread's queue; returns the exit codes of the quit

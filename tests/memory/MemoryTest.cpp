@@ -43,22 +43,16 @@ TEST(Counters, SeeOperatorNewAndTheProgramsOwnMalloc) {
 class RunningProgram : public ::testing::Test {
   protected:
     void SetUp() override {
-        Randomize();
-        Fullscreen = false; // a window: no display mode change in a test
-        ASSERT_TRUE(CreateGLWindow());
-        Running = true;
-        InitScene();
-        reference_ = GetTime();
+        TStartup startup;
+        startup.Window.Windowed = true; // no display mode change in a test
+        ASSERT_TRUE(StartProgram(startup, reference_));
         for (int frame = 0; frame < FirstFrames; ++frame) {
             RunFrame(message_, reference_);
         }
         ASSERT_TRUE(Running);
     }
 
-    void TearDown() override {
-        FreeScene();
-        KillGLWindow();
-    }
+    void TearDown() override { StopProgram(); }
 
     void Frame() { RunFrame(message_, reference_); }
 

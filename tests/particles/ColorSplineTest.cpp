@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ColorChecks.h"
+#include "ParticleTestSupport.h"
 #include "particles/DColorSpline.h"
 
 namespace {
@@ -80,20 +81,14 @@ TEST(ColorSpline, EachSegmentUsesItsOwnKeys) {
 }
 
 TEST(ColorSpline, KeysAreHitExactlyEnough) {
-    TColorSpline s;
-    const float times[] = {0.0f, 0.15f, 0.2f, 0.8f, 1.0f};
-    const TColor4 colors[] = {{0.0f, 0.3f, 1.0f, 0.5f},
-                              {0.0f, 0.7f, 1.0f, 1.0f},
-                              {1.0f, 1.0f, 0.0f, 1.0f},
-                              {1.0f, 0.0f, 0.0f, 1.0f},
-                              {1.0f, 0.0f, 0.0f, 0.0f}};
-    for (int i = 0; i < 5; ++i) {
-        s.AddKey(times[i], colors[i]);
-    }
-    ExpectColorEq(s.Evaluate(0.0f), colors[0]);
-    for (int i = 1; i < 5; ++i) {
-        const TColor4 c = s.Evaluate(times[i]);
-        ExpectColorNear(c, colors[i].r, colors[i].g, colors[i].b, colors[i].a);
+    // The flame's gradient, whose keys lie close together near the start.
+    const TFlame flame = ptest::SceneFlameOf(1);
+    const TColorSpline& s = flame.Spline;
+    ASSERT_GE(s.Count, 2);
+    ExpectColorEq(s.Evaluate(s.ColorKeys[0].Time), s.ColorKeys[0].Color);
+    for (int i = 1; i < s.Count; ++i) {
+        const TColor4& k = s.ColorKeys[i].Color;
+        ExpectColorNear(s.Evaluate(s.ColorKeys[i].Time), k.r, k.g, k.b, k.a);
     }
 }
 

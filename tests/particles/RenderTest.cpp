@@ -1,6 +1,7 @@
-// Drawing: the exact OpenGL call sequence through recorders in the binding's table, pointers into
-// the packed records, an empty system, and contexts without the point-parameter entry points.
-#include <cstring>
+// Drawing, followed through recorders in the binding's table: every live particle becomes one
+// point sprite, additively blended, without depth writes, at its record's position and colour;
+// the state is pushed and popped in balance and left as it was found; an empty system, contexts
+// without the point-parameter entry points and no library at all are drawn through harmlessly.
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,100 +14,78 @@
 
 namespace {
 
-using gltest::Call;
-using gltest::Calls;
+using Values = std::vector<double>;
 
 class Render : public ::testing::Test {
   protected:
     void SetUp() override { gltest::Record(); }
     void TearDown() override { gl::ResetTable(); }
-};
 
-// The state calls through glBegin, with or without the two point-parameter calls.
-std::vector<Call> Opening(double texture, double pointSize, bool pointParameters = true) {
-    std::vector<Call> v = {
-        {"glPushAttrib", {0x6102}}, {"glEnable", {0x0DE1}}, {"glBindTexture", {0x0DE1, texture}},
-        {"glDepthMask", {0}},       {"glEnable", {0x0BE2}}, {"glBlendFunc", {0x0302, 1}},
-        {"glEnable", {0x8861}},
-    };
-    if (pointParameters) {
-        v.push_back({"glPointParameterfvARB", {0x8129}, nullptr, {1.0f, 0.0f, 0.01f}});
-        v.push_back({"glPointParameterfARB", {0x8128, 20.0}});
-    }
-    v.push_back({"glTexEnvf", {0x8861, 0x8862, 1.0}});
-    v.push_back({"glPointSize", {pointSize}});
-    v.push_back({"glBegin", {0}});
-    return v;
-}
-
-const std::vector<Call> Closing = {
-    {"glColor4f", {1.0, 1.0, 1.0, 1.0}},
-    {"glEnd", {}},
-    {"glPopAttrib", {}},
-};
-
-// The calls in order; where an expected call names an address, the call must have used it.
-void ExpectCalls(const std::vector<Call>& expected) {
-    ASSERT_EQ(Calls.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(Calls[i], expected[i]) << "call " << i;
-        if (expected[i].Address) {
-            EXPECT_EQ(Calls[i].Address, expected[i].Address) << "call " << i;
+    // The recorded calls, with the checks that hold for every drawing: pushes and pops in
+    // balance, the state left as found (but for the texture binding and a white current colour),
+    // and every vertex a point sprite of `texture` and `size`, blended additively, drawn without
+    // depth writes inside the push.
+    static gltest::Followed Drawn(double texture, double size) {
+        const gltest::Followed f = gltest::Follow(gltest::Calls);
+        EXPECT_FALSE(f.PoppedTooOften);
+        EXPECT_EQ(f.Pushed, 0);
+        EXPECT_TRUE(f.State == gltest::GLState()) << "the state is left as it was found";
+        for (const gltest::Vertex& v : f.Vertices) {
+            const gltest::GLState& s = v.State;
+            EXPECT_EQ(v.Primitive, GL_POINTS);
+            EXPECT_GE(v.Pushed, 1);
+            EXPECT_TRUE(s.On(GL_BLEND) && s.Source == GL_SRC_ALPHA && s.Destination == GL_ONE)
+                << "additive blending";
+            EXPECT_FALSE(s.DepthWrites);
+            EXPECT_TRUE(s.On(GL_TEXTURE_2D) && s.Texture == texture);
+            EXPECT_TRUE(s.On(GL_POINT_SPRITE_ARB) && s.CoordReplace);
+            EXPECT_EQ(s.PointSize, size);
         }
+        return f;
     }
-}
+};
 
-} // namespace
-
-TEST_F(Render, DrawsEveryLiveParticleFromItsRecord) {
+TEST_F(Render, DrawsEveryLiveParticleFromItsRecordInSlotOrder) {
     ptest::TProbe s(5);
     s.PointSize = 12.5f;
     s.SetTexture(7);
     ptest::FreeAll(s);
     s.Particles[1].Alive = 1; // at byte 57: misaligned floats, read in place all the same
-    s.Particles[1].Color = MakeColor(0.1f, 0.2f, 0.3f, 0.4f);
+    s.Particles[1].Color = MakeColor(0.25f, 0.5f, 0.75f, 0.125f);
     s.Particles[1].Position = MakeVector(1.0f, 2.0f, 3.0f);
     s.Particles[4].Alive = 2; // any non-zero value is in use
-    s.Particles[4].Color = MakeColor(1.0f, 0.5f, 0.25f, 0.125f);
+    s.Particles[4].Color = MakeColor(1.0f, 0.5f, 0.25f, 0.0625f);
     s.Particles[4].Position = MakeVector(-1.0f, -2.0f, -3.0f);
     s.Render();
 
-    const auto* base = reinterpret_cast<const unsigned char*>(s.Particles.get());
-    std::vector<Call> expected = Opening(7, 12.5);
-    expected.push_back({"glColor4fv", {}, base + 57 + 12, {0.1f, 0.2f, 0.3f, 0.4f}});
-    expected.push_back({"glVertex3fv", {}, base + 57, {1.0f, 2.0f, 3.0f}});
-    expected.push_back({"glColor4fv", {}, base + 4 * 57 + 12, {1.0f, 0.5f, 0.25f, 0.125f}});
-    expected.push_back({"glVertex3fv", {}, base + 4 * 57, {-1.0f, -2.0f, -3.0f}});
-    expected.insert(expected.end(), Closing.begin(), Closing.end());
-    ExpectCalls(expected);
+    const gltest::Followed f = Drawn(7, 12.5);
+    ASSERT_EQ(f.Vertices.size(), 2u);
+    EXPECT_EQ(f.Vertices[0].Position, (Values{1, 2, 3}));
+    EXPECT_EQ(f.Vertices[0].State.Color, (Values{0.25, 0.5, 0.75, 0.125}));
+    EXPECT_EQ(f.Vertices[1].Position, (Values{-1, -2, -3}));
+    EXPECT_EQ(f.Vertices[1].State.Color, (Values{1, 0.5, 0.25, 0.0625}));
 }
 
-TEST_F(Render, BeforeTheFirstTickDrawsEverySlotBlackAtTheOrigin) {
+TEST_F(Render, BeforeTheFirstTickDrawsEverySlotBlackAtTheOriginAndChangesNothing) {
     TEmitter e = ptest::SceneEmitterOf(3);
     e.SetTexture(2);
-    const std::vector<unsigned char> before(
-        reinterpret_cast<const unsigned char*>(e.Particles.get()),
-        reinterpret_cast<const unsigned char*>(e.Particles.get()) + 3 * sizeof(TParticle));
+    const std::vector<unsigned char> before = ptest::Bytes(e);
     e.Render();
-    const auto* base = reinterpret_cast<const unsigned char*>(e.Particles.get());
-    std::vector<Call> expected = Opening(2, 20.0);
-    for (int i = 0; i < 3; ++i) {
-        expected.push_back({"glColor4fv", {}, base + 57 * i + 12, {0, 0, 0, 0}});
-        expected.push_back({"glVertex3fv", {}, base + 57 * i, {0, 0, 0}});
+    const gltest::Followed f = Drawn(2, 20.0);
+    ASSERT_EQ(f.Vertices.size(), 3u);
+    for (const gltest::Vertex& v : f.Vertices) {
+        EXPECT_EQ(v.Position, (Values{0, 0, 0}));
+        EXPECT_EQ(v.State.Color, (Values{0, 0, 0, 0}));
     }
-    expected.insert(expected.end(), Closing.begin(), Closing.end());
-    ExpectCalls(expected);
-    // Drawing changes nothing.
-    EXPECT_EQ(std::memcmp(before.data(), e.Particles.get(), before.size()), 0);
+    EXPECT_EQ(ptest::Bytes(e), before);
 }
 
-TEST_F(Render, EmptySystemStillMakesTheStateCalls) {
+TEST_F(Render, AnEmptySystemDrawsNothingAndLeavesTheStateAlone) {
     TFlame f = ptest::SceneFlameOf(0);
     f.SetTexture(11);
     f.Render();
-    std::vector<Call> expected = Opening(11, 15.0);
-    expected.insert(expected.end(), Closing.begin(), Closing.end());
-    ExpectCalls(expected);
+    EXPECT_TRUE(Drawn(11, 15.0).Vertices.empty());
+    EXPECT_FALSE(gltest::Calls.empty()) << "the state calls are made all the same";
 }
 
 TEST_F(Render, WithoutPointParametersTheRestIsStillDrawn) {
@@ -126,14 +105,10 @@ TEST_F(Render, WithoutPointParametersTheRestIsStillDrawn) {
     s.Particles[1].Color = MakeColor(1.0f, 1.0f, 1.0f, 0.5f);
     s.Render();
     s.Render();
-    const auto* base = reinterpret_cast<const unsigned char*>(s.Particles.get());
-    std::vector<Call> once = Opening(5, 20.0, false);
-    once.push_back({"glColor4fv", {}, base + 57 + 12, {1.0f, 1.0f, 1.0f, 0.5f}});
-    once.push_back({"glVertex3fv", {}, base + 57, {0.0f, 0.0f, 0.0f}});
-    once.insert(once.end(), Closing.begin(), Closing.end());
-    std::vector<Call> expected = once;
-    expected.insert(expected.end(), once.begin(), once.end());
-    ExpectCalls(expected);
+    const gltest::Followed f = Drawn(5, 20.0);
+    ASSERT_EQ(f.Vertices.size(), 2u);
+    EXPECT_EQ(f.Vertices[1].State.Color, (Values{1, 1, 1, 0.5}));
+    EXPECT_TRUE(gltest::CallsOf("glPointParameterfARB").empty());
     EXPECT_EQ(gl::MissingCount(), 2);
 }
 
@@ -143,6 +118,8 @@ TEST_F(Render, WorksWithNoLibraryAtAll) {
     TEmitter e = ptest::SceneEmitterOf(4);
     e.Render();
     e.Render();
-    EXPECT_TRUE(Calls.empty());
+    EXPECT_TRUE(gltest::Calls.empty());
     EXPECT_GE(gl::MissingCount(), 15);
 }
+
+} // namespace

@@ -77,7 +77,7 @@ TEST_F(Contexts, ExtensionsOnlyWhileCurrentAndNeverGlu) {
     CreateWithContext(&window, &context);
     PROC p = wgl.getProcAddress("wglSwapIntervalEXT");
     ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(reinterpret_cast<BOOL(WINAPI*)(int)>(reinterpret_cast<void (*)()>(p))(0));
+    EXPECT_TRUE(platform::FromFarProc<BOOL(WINAPI*)(int)>(p)(0));
     EXPECT_NE(wgl.getProcAddress("glPointParameterfARB"), nullptr);
     EXPECT_EQ(wgl.getProcAddress("wglNoSuchFunction"), nullptr);
     EXPECT_EQ(wgl.getProcAddress("gluPerspective"), nullptr);

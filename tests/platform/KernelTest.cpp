@@ -5,11 +5,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "PlatformTestSupport.h"
+#include "ScratchDirectory.h"
 
 namespace {
 
@@ -28,35 +31,19 @@ TEST(Counter, FrequencyIsFixedAndCounterAdvancesWithIt) {
 }
 
 // A directory tree with Windows-style names: DATA\Textures\Sprite.bmp.
-class Files : public ::testing::Test {
+class Files : public InScratchDirectory {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/platform-files-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ASSERT_EQ(chdir(root_.c_str()), 0);
-        ASSERT_EQ(mkdir("DATA", 0755), 0);
-        ASSERT_EQ(mkdir("DATA/Textures", 0755), 0);
-        FILE* f = std::fopen("DATA/Textures/Sprite.bmp", "wb");
-        ASSERT_NE(f, nullptr);
+        InScratchDirectory::SetUp();
+        std::vector<std::uint8_t> bytes(1000);
         for (int i = 0; i < 1000; ++i) {
-            std::fputc(i & 0xFF, f);
+            bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i & 0xFF);
         }
-        std::fclose(f);
-    }
-    void TearDown() override {
-        std::remove("DATA/Textures/Sprite.bmp");
-        std::remove("DATA/Textures/fifo.bmp");
-        std::remove("DATA/Textures/socket.bmp");
-        rmdir("DATA/Textures");
-        rmdir("DATA");
-        ASSERT_EQ(chdir("/"), 0);
-        rmdir(root_.c_str());
+        WriteFile("DATA/Textures/Sprite.bmp", bytes);
     }
     static HANDLE Open(const char* name) {
         return CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     }
-    std::string root_;
 };
 
 TEST_F(Files, BackslashNameIsReadInPiecesUpToTheEnd) {

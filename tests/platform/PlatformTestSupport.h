@@ -65,7 +65,7 @@ inline PIXELFORMATDESCRIPTOR ProgramRequest() {
 }
 
 template <typename F> F Find(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return platform::FromFarProc<F>(GetProcAddress(module, name));
 }
 
 // The WGL calls as "OpenGL32.dll" exports them.
@@ -82,7 +82,7 @@ struct Wgl {
 struct GLEntryPoints {
     template <typename F> static F Get(const Wgl& wgl, const char* name) {
         F f = Find<F>(wgl.module, name);
-        return f ? f : reinterpret_cast<F>(reinterpret_cast<void (*)()>(wgl.getProcAddress(name)));
+        return f ? f : platform::FromFarProc<F>(wgl.getProcAddress(name));
     }
     explicit GLEntryPoints(const Wgl& wgl)
         : clearColor(Get<decltype(clearColor)>(wgl, "glClearColor")),

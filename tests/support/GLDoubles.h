@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -163,6 +164,100 @@ inline std::vector<Call> CallsOf(const std::string& name) {
         }
     }
     return found;
+}
+
+// The fixed-function state that drawing the sprites depends on, as the recorded calls left it.
+struct GLState {
+    std::set<double> Enabled;
+    double Source = GL_ONE;
+    double Destination = 0; // GL_ZERO
+    bool DepthWrites = true;
+    double Texture = 0; // bound to GL_TEXTURE_2D
+    double PointSize = 1;
+    bool CoordReplace = false;
+    std::vector<double> Color = {1, 1, 1, 1};
+
+    bool On(GLenum capability) const { return Enabled.count(capability) > 0; }
+    // Everything but the texture binding, which no attribute push saves.
+    bool operator==(const GLState& o) const {
+        return Enabled == o.Enabled && Source == o.Source && Destination == o.Destination &&
+               DepthWrites == o.DepthWrites && PointSize == o.PointSize &&
+               CoordReplace == o.CoordReplace && Color == o.Color;
+    }
+};
+
+// One vertex given between glBegin and glEnd, with the state it was drawn in.
+struct Vertex {
+    std::vector<double> Position;
+    const void* Address; // where glVertex3fv read it
+    double Primitive;
+    int Pushed; // attribute pushes in force
+    GLState State;
+};
+
+// The recorded calls followed from `start`: what they drew, and the state and attribute stack
+// they left. A pop restores what the bits of its push cover: the enables (GL_ENABLE_BIT), the
+// blend function (GL_COLOR_BUFFER_BIT), the depth mask (GL_DEPTH_BUFFER_BIT), the point size and
+// the sprite's coordinate replacement (GL_POINT_BIT); the current colour is not saved.
+struct Followed {
+    std::vector<Vertex> Vertices;
+    GLState State;
+    int Pushed = 0;
+    bool PoppedTooOften = false;
+};
+
+inline Followed Follow(const std::vector<Call>& calls, const GLState& start = {}) {
+    Followed f;
+    f.State = start;
+    std::vector<std::pair<GLbitfield, GLState>> stack;
+    double primitive = -1;
+    for (const Call& c : calls) {
+        GLState& s = f.State;
+        const auto arg = [&c](std::size_t i) { return i < c.Args.size() ? c.Args[i] : -1.0; };
+        if (c.Name == "glPushAttrib") {
+            stack.emplace_back(static_cast<GLbitfield>(arg(0)), s);
+        } else if (c.Name == "glPopAttrib" && stack.empty()) {
+            f.PoppedTooOften = true;
+        } else if (c.Name == "glPopAttrib") {
+            const auto [bits, saved] = stack.back();
+            stack.pop_back();
+            s.Enabled = bits & GL_ENABLE_BIT ? saved.Enabled : s.Enabled;
+            s.Source = bits & GL_COLOR_BUFFER_BIT ? saved.Source : s.Source;
+            s.Destination = bits & GL_COLOR_BUFFER_BIT ? saved.Destination : s.Destination;
+            s.DepthWrites = bits & GL_DEPTH_BUFFER_BIT ? saved.DepthWrites : s.DepthWrites;
+            s.PointSize = bits & GL_POINT_BIT ? saved.PointSize : s.PointSize;
+            s.CoordReplace = bits & GL_POINT_BIT ? saved.CoordReplace : s.CoordReplace;
+        } else if (c.Name == "glEnable") {
+            s.Enabled.insert(arg(0));
+        } else if (c.Name == "glDisable") {
+            s.Enabled.erase(arg(0));
+        } else if (c.Name == "glBlendFunc") {
+            s.Source = arg(0);
+            s.Destination = arg(1);
+        } else if (c.Name == "glDepthMask") {
+            s.DepthWrites = arg(0) != 0;
+        } else if (c.Name == "glBindTexture" && arg(0) == GL_TEXTURE_2D) {
+            s.Texture = arg(1);
+        } else if (c.Name == "glPointSize") {
+            s.PointSize = arg(0);
+        } else if (c.Name == "glTexEnvf" && arg(0) == GL_POINT_SPRITE_ARB &&
+                   arg(1) == GL_COORD_REPLACE_ARB) {
+            s.CoordReplace = arg(2) != 0;
+        } else if (c.Name == "glColor4f") {
+            s.Color = c.Args;
+        } else if (c.Name == "glColor4fv") {
+            s.Color = c.Data;
+        } else if (c.Name == "glBegin") {
+            primitive = arg(0);
+        } else if (c.Name == "glEnd") {
+            primitive = -1;
+        } else if (c.Name == "glVertex3fv" || c.Name == "glVertex3f") {
+            f.Vertices.push_back({c.Name == "glVertex3f" ? c.Args : c.Data, c.Address, primitive,
+                                  static_cast<int>(stack.size()), s});
+        }
+    }
+    f.Pushed = static_cast<int>(stack.size());
+    return f;
 }
 
 } // namespace gltest

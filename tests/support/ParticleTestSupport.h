@@ -32,6 +32,13 @@ inline void FreeAll(TParticleSystem& s) {
 }
 
 // The number of slots in use.
+// Every slot's record as its bytes, to compare before and after.
+inline std::vector<unsigned char> Bytes(const TParticleSystem& s) {
+    const auto* first = reinterpret_cast<const unsigned char*>(s.Particles.get());
+    return std::vector<unsigned char>(first, first + static_cast<std::size_t>(s.Count) *
+                                                         sizeof(TParticle));
+}
+
 inline int Live(const TParticleSystem& s) {
     int n = 0;
     for (std::int32_t i = 0; i < s.Count; ++i) {

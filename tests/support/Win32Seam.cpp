@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/Layer.h"
+
 namespace seam {
 namespace {
 
@@ -47,6 +49,15 @@ std::vector<MessageBoxRecord> TakeMessageBoxes() {
     std::vector<MessageBoxRecord> boxes;
     boxes.swap(S().boxes);
     return boxes;
+}
+
+std::vector<std::string> TakeMessages(UINT expected) {
+    std::vector<std::string> shown;
+    for (const MessageBoxRecord& box : TakeMessageBoxes()) {
+        shown.push_back(box.caption + ": " + box.text +
+                        (box.type == expected ? "" : " (type " + std::to_string(box.type) + ")"));
+    }
+    return shown;
 }
 
 void ResetSeam() {
@@ -145,12 +156,8 @@ BOOL WINAPI DeleteContext(HGLRC context) {
     return Fails(Api::wglDeleteContext) ? FALSE : RealDeleteContext(context);
 }
 
-template <typename F> F As(FARPROC p) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(p));
-}
-template <typename F> FARPROC AsFarProc(F f) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
-}
+using platform::AsFarProc;
+using platform::FromFarProc;
 
 } // namespace
 
@@ -161,15 +168,15 @@ extern "C" FARPROC WINAPI __wrap_GetProcAddress(HMODULE module, LPCSTR name) {
         return real;
     }
     if (std::strcmp(name, "wglCreateContext") == 0) {
-        RealCreateContext = As<CreateContextFn>(real);
+        RealCreateContext = FromFarProc<CreateContextFn>(real);
         return AsFarProc(&CreateContext);
     }
     if (std::strcmp(name, "wglMakeCurrent") == 0) {
-        RealMakeCurrent = As<MakeCurrentFn>(real);
+        RealMakeCurrent = FromFarProc<MakeCurrentFn>(real);
         return AsFarProc(&MakeCurrent);
     }
     if (std::strcmp(name, "wglDeleteContext") == 0) {
-        RealDeleteContext = As<DeleteContextFn>(real);
+        RealDeleteContext = FromFarProc<DeleteContextFn>(real);
         return AsFarProc(&DeleteContext);
     }
     return real;

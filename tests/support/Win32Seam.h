@@ -61,6 +61,8 @@ struct MessageBoxRecord {
 
 // Every MessageBoxA since the last call, in order; the list is emptied.
 std::vector<MessageBoxRecord> TakeMessageBoxes();
+// The same as "caption: text" lines, with " (type N)" added to a box not of type `expected`.
+std::vector<std::string> TakeMessages(UINT expected);
 
 // Every call works again, no display answer is forced, the message-box list is empty.
 void ResetSeam();

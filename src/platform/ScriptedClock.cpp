@@ -1,5 +1,5 @@
 // The counter functions with a time set by hand.
-#include "capture/ScriptedClock.h"
+#include "platform/ScriptedClock.h"
 
 #include <ctime>
 
