@@ -48,20 +48,25 @@ HGLRC ContextHandle() {
     return reinterpret_cast<HGLRC>(static_cast<UINT_PTR>(C().context));
 }
 
-EM_ASYNC_JS(void, WaitForAnimationFrame, (),
-            { await new Promise(resolve = > requestAnimationFrame(resolve)); });
+// clang-format off
+EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
+    await new Promise(resolve => requestAnimationFrame(resolve));
+});
+// clang-format on
 
+// clang-format off
 EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::uint8_t* pixels), {
     Module.replayFrame = {
-        frame : frame,
-        width : width,
-        height : height,
-        pixels : HEAPU8.slice(pixels, pixels + width * height * 4)
+        frame: frame, width: width, height: height,
+        pixels: HEAPU8.slice(pixels, pixels + width * height * 4)
     };
     console.log('particles: replay frame ' + frame + ' kept');
 });
 
-EM_JS(void, CountFrame, (std::uint32_t frames), { Module.frames = frames; });
+EM_JS(void, CountFrame, (std::uint32_t frames), {
+    Module.frames = frames;
+});
+// clang-format on
 
 HGLRC WINAPI CreateContext(HDC dc) {
     ContextsState& c = C();

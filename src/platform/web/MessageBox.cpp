@@ -14,14 +14,16 @@
 
 namespace {
 
+// clang-format off
 EM_ASYNC_JS(void, ShowBox, (const char* caption, const char* text, int error), {
     const c = UTF8ToString(caption);
     const t = UTF8ToString(text);
     console.log(c + ': ' + t);
-    if (typeof Module.messageBox == = 'function') {
-        await Module.messageBox(c, t, error != = 0);
+    if (typeof Module.messageBox === 'function') {
+        await Module.messageBox(c, t, error !== 0);
     }
 });
+// clang-format on
 
 int OpenBoxes = 0;
 

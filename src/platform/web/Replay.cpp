@@ -30,9 +30,17 @@ ReplayState& R() {
 }
 
 // Each is -1 when the page did not ask for a replay.
-EM_JS(double, ReplaySeed, (), { return Module.replay ? Module.replay.seed : -1; });
-EM_JS(double, ReplayStep, (), { return Module.replay ? Module.replay.stepMs : -1; });
-EM_JS(double, ReplayKeep, (), { return Module.replay ? Module.replay.frame : -1; });
+// clang-format off
+EM_JS(double, ReplaySeed, (), {
+    return Module.replay ? Module.replay.seed : -1;
+});
+EM_JS(double, ReplayStep, (), {
+    return Module.replay ? Module.replay.stepMs : -1;
+});
+EM_JS(double, ReplayKeep, (), {
+    return Module.replay ? Module.replay.frame : -1;
+});
+// clang-format on
 
 } // namespace
 

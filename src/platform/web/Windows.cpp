@@ -83,6 +83,7 @@ HDC DeviceContextOf(HWND window) {
     return reinterpret_cast<HDC>(reinterpret_cast<UINT_PTR>(window) | 1u);
 }
 
+// clang-format off
 EM_JS(void, ShowCanvas, (int visible), {
     const canvas = document.getElementById('canvas');
     if (canvas) {
@@ -96,6 +97,7 @@ EM_JS(void, ShowCanvasCursor, (int visible), {
         canvas.style.cursor = visible ? 'auto' : 'none';
     }
 });
+// clang-format on
 
 } // namespace
 
