@@ -35,7 +35,8 @@ const Golden = 'golden/golden-seed7-step33-frame60.png';
 const Patience = { timeout: 60000 };
 
 function checkScreenshot() {
-  if (process.env.PARTICLES_CHECK_SCREENSHOT) return process.env.PARTICLES_CHECK_SCREENSHOT;
+  const given = process.env.PARTICLES_CHECK_SCREENSHOT;
+  if (given && fs.existsSync(given)) return given;
   const binary = path.join(scratch, 'check-screenshot');
   execFileSync('g++', ['-std=c++17', '-O1', '-o', binary,
                        path.join(source, 'tests', 'e2e', 'CheckScreenshot.cpp')]);
