@@ -117,6 +117,21 @@ after(async () => {
   fs.rmSync(scratch, { recursive: true, force: true });
 });
 
+describe('OpenGL on WebGL 2', () => {
+  test('passes its checks in a real context (tests/web/GLChecks.cpp)', async () => {
+    const { page, lines } = await openPage(browser.context, url + 'tests/web/gl-checks.html');
+    const start = Date.now();
+    while (!lines.some((l) => l.startsWith('gl-checks: '))) {
+      assert.ok(Date.now() - start < Patience.timeout, `no result; the console had:\n${lines.join('\n')}`);
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    const failures = lines.filter((l) => l.startsWith('FAIL'));
+    assert.deepEqual(failures, [], lines.join('\n'));
+    assert.match(lines.find((l) => l.startsWith('gl-checks: ')), /^gl-checks: \d+ passed, 0 failed$/);
+    await page.close();
+  });
+});
+
 describe('the page', () => {
   test('draws the flame right of the centre and the spray left of it, and Escape ends it with 0', async () => {
     const { page, lines } = await openPage(browser.context, url);

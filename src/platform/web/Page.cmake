@@ -46,3 +46,6 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/index.html ${CMAKE_BINARY_DIR}/index.ht
 add_custom_target(particles_page ALL
     DEPENDS ${CMAKE_BINARY_DIR}/particles.data ${variant}/particles.data)
 add_dependencies(particles_page particles)
+
+# The OpenGL module's own checks, for the page's tests.
+add_subdirectory(${PROJECT_SOURCE_DIR}/tests/web ${CMAKE_BINARY_DIR}/tests/web)
