@@ -41,9 +41,6 @@ ContextsState& C() {
     return state;
 }
 
-constexpr int Width = 1024;
-constexpr int Height = 768;
-
 HGLRC ContextHandle() {
     return reinterpret_cast<HGLRC>(static_cast<UINT_PTR>(C().context));
 }
@@ -231,10 +228,15 @@ BOOL WINAPI SwapBuffers(HDC dc) {
     if (drawing) {
         ++c.presented;
         CountFrame(c.presented);
-        if (c.presented == web::ReplayFrameToKeep()) {
-            c.kept.resize(static_cast<std::size_t>(Width) * Height * 4u);
-            webgl::ReadRgba(Width, Height, c.kept.data());
-            KeepFrame(c.presented, Width, Height, c.kept.data());
+        int width = 0;
+        int height = 0;
+        if (c.presented == web::ReplayFrameToKeep() &&
+            emscripten_get_canvas_element_size("#canvas", &width, &height) ==
+                EMSCRIPTEN_RESULT_SUCCESS &&
+            width > 0 && height > 0) {
+            c.kept.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u);
+            webgl::ReadRgba(width, height, c.kept.data());
+            KeepFrame(c.presented, width, height, c.kept.data());
         }
     }
     WaitForAnimationFrame();
