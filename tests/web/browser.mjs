@@ -7,7 +7,8 @@ import { chromium } from 'playwright-core';
 
 export const ChromiumPath = process.env.PARTICLES_CHROMIUM || '/usr/bin/chromium';
 
-export async function launch() {
+// `extra` adds switches (a test takes WebGL 2 away with --disable-webgl2).
+export async function launch(extra = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'particles-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: ChromiumPath,
@@ -21,6 +22,7 @@ export async function launch() {
       '--disable-component-update',
       '--disable-sync',
       '--disable-quic',
+      ...extra,
     ],
   });
   const close = async () => {

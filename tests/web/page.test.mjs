@@ -106,7 +106,10 @@ before(async () => {
     overlays: {
       '/missing-sprite/': path.join(build, 'variants', 'missing-sprite'),
       '/golden/': path.join(source, 'tests', 'capture'),
+      '/no-data/': build,
+      '/no-program/': build,
     },
+    missing: ['/no-data/particles.data', '/no-program/particles.js'],
   }));
   browser = await launch();
 });
@@ -129,6 +132,20 @@ describe('OpenGL on WebGL 2', () => {
     assert.deepEqual(failures, [], lines.join('\n'));
     assert.match(lines.find((l) => l.startsWith('gl-checks: ')), /^gl-checks: \d+ passed, 0 failed$/);
     await page.close();
+  });
+});
+
+describe('a browser without WebGL 2', () => {
+  test('shows that no rendering context can be made, and ends with 0', async () => {
+    const plain = await launch(['--disable-webgl2']);
+    try {
+      const { page, lines } = await openPage(plain.context, url);
+      assert.deepEqual(await confirmBox(page),
+                       { caption: 'Error', text: 'Unable to create an OpenGL rendering context' });
+      await waitForLine(lines, 'particles: exit code 0');
+    } finally {
+      await plain.close();
+    }
   });
 });
 
@@ -186,6 +203,17 @@ describe('the page', () => {
     ]);
     assert.match(await page.locator('#status').textContent(), /exit code 1/);
     await page.close();
+  });
+
+  test('says so when its sprites or its program cannot be loaded', async () => {
+    for (const [where, what] of [['no-data/', 'particles.data'], ['no-program/', 'particles.js']]) {
+      const { page, lines } = await openPage(browser.context, url + where);
+      await page.waitForFunction(() => /could not load/.test(document.getElementById('status').textContent),
+                                 null, Patience);
+      assert.match(await page.locator('#status').textContent(), new RegExp(what.replace('.', '\\.')));
+      assert.ok(lines.some((l) => l.startsWith('particles: the page could not load')), lines.join('\n'));
+      await page.close();
+    }
   });
 
   test('replays frame 60 of seed 7 at 33 ms as the native golden frame', async () => {

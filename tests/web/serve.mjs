@@ -3,7 +3,8 @@
 //
 // `overlays` maps a path prefix to another folder whose files stand in front of DIR's under that
 // prefix: /missing-sprite/particles.data comes from the overlay, /missing-sprite/index.html from
-// DIR. Only files below the folders are served.
+// DIR. `missing` lists paths answered with 404 whatever is there. Only files below the folders
+// are served.
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -34,11 +35,11 @@ function locate(root, overlays, urlPath) {
   return inside(root, urlPath);
 }
 
-export function serve(root, { port = 0, overlays = {} } = {}) {
+export function serve(root, { port = 0, overlays = {}, missing = [] } = {}) {
   const server = http.createServer((request, response) => {
     let urlPath = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
     if (urlPath.endsWith('/')) urlPath += 'index.html';
-    const file = locate(root, overlays, urlPath);
+    const file = missing.includes(urlPath) ? null : locate(root, overlays, urlPath);
     if (!file || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404, { 'Content-Type': 'text/plain' });
       response.end('not found\n');
