@@ -20,8 +20,8 @@ void ForgetMessagesOf(HWND window);
 // Messages.cpp: starts listening to the page's keys (once).
 void ListenToKeys();
 
-// MessageBox.cpp: whether a message box is open; the program's keys wait meanwhile, as the box
-// has the keyboard.
+// MessageBox.cpp: whether a message box is open; the box has the keyboard meanwhile, and keys
+// pressed then never reach the program.
 bool InMessageBox();
 
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.

@@ -5,7 +5,7 @@
 // Reproduces: one queue, filled by the page's key events between frames: keys as
 // WM_KEYDOWN/WM_KEYUP with virtual-key codes (letters and digits by the keyboard layout, the
 // browser's keyCode being Windows' code for every key mapped here), auto-repeat as repeated
-// WM_KEYDOWN, sent to the window with the keyboard focus; the quit message after every queued
+// WM_KEYDOWN, sent to the window with the keyboard focus (none while a message box is open); the quit message after every queued
 // message; messages of a destroyed window dropped with it; WM_CLOSE's default handling destroys
 // the window. In replay mode each PeekMessageA, the first call of every frame, moves the
 // scripted clock on by one step.
