@@ -5,10 +5,10 @@
 // Reproduces: one queue, filled by the page's key events between frames: keys as
 // WM_KEYDOWN/WM_KEYUP with virtual-key codes (letters and digits by the keyboard layout, the
 // browser's keyCode being Windows' code for every key mapped here), auto-repeat as repeated
-// WM_KEYDOWN, sent to the window with the keyboard focus (none while a message box is open); the quit message after every queued
-// message; messages of a destroyed window dropped with it; WM_CLOSE's default handling destroys
-// the window. In replay mode each PeekMessageA, the first call of every frame, moves the
-// scripted clock on by one step.
+// WM_KEYDOWN, sent to the window with the keyboard focus (none while a message box is open);
+// the quit message after every queued message; messages of a destroyed window dropped with it;
+// WM_CLOSE's default handling destroys the window. In replay mode each PeekMessageA, the first
+// call of every frame, moves the scripted clock on by one step.
 // Leaves out: message filters (every call takes the next message), PM_NOREMOVE, WM_SYSKEYDOWN
 // and WM_SYSKEYUP (a page has no system menu: Alt and F10 come as ordinary keys), scan codes and
 // extended-key bits in lParam (it holds the repeat count and the previous-state and transition
