@@ -6,24 +6,36 @@
 #   scripts/deps.sh test    run + MinGW-w64 (with its binutils: windres, strip, objdump), Wine,
 #                           clang with libFuzzer and llvm-cov, valgrind, libpng and libwebp for
 #                           particles-capture, Xorg's dummy driver and xrandr for a display whose
-#                           mode really switches, GoogleTest, Google Benchmark, and dpkg-dev and
-#                           file for the Debian package
+#                           mode really switches, GoogleTest, Google Benchmark, dpkg-dev and file
+#                           for the Debian package, and web-test
+#   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
+#   scripts/deps.sh web-test  web + Chromium, for the page's tests and benchmark (the browser's
+#                           driver comes from npm, pinned by tests/web/package-lock.json)
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
        libgl1-mesa-dri libegl1)
 run=("${build[@]}" xvfb xauth x11-apps x11-utils imagemagick xdotool)
-test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valgrind clang-format time
-      libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
+test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libclang-rt-14-dev
+      llvm-14 valgrind clang-format time libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
+
+# The page: emscripten builds it, Node serves it, Chromium shows it to the tests.
+web=(cmake make python3 emscripten nodejs)
+# Some Node packages (NodeSource's) bring npm themselves and conflict with Debian's.
+command -v npm >/dev/null || web+=(npm)
+web_test=("${web[@]}" chromium)
+test+=("${web_test[@]}")
 
 case "${1:-build}" in
     build) wanted=("${build[@]}") ;;
     run) wanted=("${run[@]}") ;;
     test) wanted=("${test[@]}") ;;
-    *) echo "deps: unknown set '$1' (build, run or test)" >&2; exit 2 ;;
+    web) wanted=("${web[@]}") ;;
+    web-test) wanted=("${web_test[@]}") ;;
+    *) echo "deps: unknown set '$1' (build, run, test, web or web-test)" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -3,8 +3,19 @@
 # to end it), otherwise on a virtual screen (scripts/xsession.sh) for ten seconds, leaving a
 # screenshot in build/screenshot.png. Installs the Debian packages the demo needs first, and the
 # virtual screen's when there is no display.
+#   bash scripts/run.sh --web [PORT]   builds the page instead (preset web) and serves build/web/
+#                                      on 127.0.0.1 (port 8017 unless told), printing its address
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--web" ]; then
+    bash scripts/deps.sh web
+    echo "== building the page (preset web)"
+    cmake --preset web >/dev/null
+    cmake --build --preset web -j "$(nproc)"
+    echo "== serving build/web/"
+    exec node tests/web/serve.mjs build/web "${2:-8017}"
+fi
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     display=yes

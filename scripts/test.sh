@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: formatting, a configure of the demo alone, the native build's unit
 # and end-to-end tests (the latter on a private X screen, with the Windows build under Wine and the
-# Debian package unpacked and run), the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
+# Debian package unpacked and run), the web page in headless Chromium, the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +27,12 @@ echo "== native build and tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+echo "== the web page (emscripten) in headless Chromium"
+cmake --preset web >/dev/null
+cmake --build --preset web -j "$jobs"
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+PARTICLES_CHECK_SCREENSHOT="$PWD/build/default/tests/e2e/check_screenshot" node --test tests/web/
 
 echo "== sanitizer build and tests"
 cmake --preset asan >/dev/null

@@ -1,0 +1,246 @@
+// The pixel format, WGL rendering contexts and presenting, on WebGL 2.
+//
+// Implements ChoosePixelFormat, SetPixelFormat and SwapBuffers, and the WGL calls that the module
+// loaded for "OpenGL32.dll" exports: wglCreateContext, wglMakeCurrent, wglDeleteContext,
+// wglGetProcAddress, and wglSwapIntervalEXT through wglGetProcAddress.
+// Reproduces: any request for an RGBA window format gets the one format offered (1: RGBA
+// 8-8-8-8, 24 depth and 8 stencil bits, double-buffered, single-sampled); a window's format is
+// set once; a context is a WebGL 2 context on the window's canvas, with OpenGL's state as
+// OpenGL.cpp keeps it; wglCreateContext leaves the current context alone; wglMakeCurrent with a
+// null context releases the current one; wglGetProcAddress answers only while a context is
+// current, and only for the extensions' functions (the core ones are the module's exports);
+// SwapBuffers needs the window's context current. SwapBuffers presents by waiting for the
+// browser's next animation frame, when the browser shows what was drawn, so the frame loop stays
+// a loop: it always waits, even when it fails, so that no loop can spin the page. The swap
+// interval is the browser's, whatever is asked.
+// Leaves out: other formats, DescribePixelFormat and GetPixelFormat, more than one context at a
+// time (there is one canvas), and every WGL extension but the swap interval.
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstring>
+#include <vector>
+
+#include "gl/GL.h"
+#include "platform/web/Host.h"
+#include "platform/web/OpenGL.h"
+
+namespace {
+
+struct ContextsState {
+    HWND formatSet = nullptr; // the window whose format is set
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
+    HWND contextWindow = nullptr; // the window the context draws into; null once it has gone
+    bool current = false;
+    std::uint32_t presented = 0;
+    std::vector<std::uint8_t> kept; // the replay's kept frame
+};
+
+ContextsState& C() {
+    static ContextsState state;
+    return state;
+}
+
+HGLRC ContextHandle() {
+    return reinterpret_cast<HGLRC>(static_cast<UINT_PTR>(C().context));
+}
+
+// clang-format off
+EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
+    await new Promise(resolve => requestAnimationFrame(resolve));
+});
+// clang-format on
+
+// clang-format off
+EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::uint8_t* pixels), {
+    Module.replayFrame = {
+        frame: frame, width: width, height: height,
+        pixels: HEAPU8.slice(pixels, pixels + width * height * 4)
+    };
+    console.log('particles: replay frame ' + frame + ' kept');
+});
+
+EM_JS(void, CountFrame, (std::uint32_t frames), {
+    Module.frames = frames;
+});
+// clang-format on
+
+HGLRC WINAPI CreateContext(HDC dc) {
+    ContextsState& c = C();
+    const HWND window = web::WindowOfDC(dc);
+    if (!window || c.formatSet != window || c.context) {
+        return nullptr;
+    }
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_TRUE;
+    attributes.antialias = EM_FALSE;
+    attributes.premultipliedAlpha = EM_FALSE;
+    attributes.preserveDrawingBuffer = EM_FALSE;
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+        emscripten_webgl_create_context("#canvas", &attributes);
+    if (context <= 0) {
+        return nullptr;
+    }
+    // The module sets up its shaders and state in the new context, which is not left current.
+    emscripten_webgl_make_context_current(context);
+    const bool started = webgl::Start();
+    emscripten_webgl_make_context_current(0);
+    if (!started) {
+        webgl::Stop();
+        emscripten_webgl_destroy_context(context);
+        return nullptr;
+    }
+    c.context = context;
+    c.contextWindow = window;
+    c.current = false;
+    return ContextHandle();
+}
+
+BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
+    ContextsState& c = C();
+    if (!rc) {
+        emscripten_webgl_make_context_current(0);
+        c.current = false;
+        return TRUE;
+    }
+    if (!c.context || rc != ContextHandle() || !dc || web::WindowOfDC(dc) != c.contextWindow) {
+        return FALSE;
+    }
+    if (emscripten_webgl_make_context_current(c.context) != EMSCRIPTEN_RESULT_SUCCESS) {
+        return FALSE;
+    }
+    c.current = true;
+    return TRUE;
+}
+
+BOOL WINAPI DeleteContext(HGLRC rc) {
+    ContextsState& c = C();
+    if (!c.context || rc != ContextHandle()) {
+        return FALSE;
+    }
+    emscripten_webgl_destroy_context(c.context);
+    webgl::Stop();
+    c.context = 0;
+    c.contextWindow = nullptr;
+    c.current = false;
+    return TRUE;
+}
+
+BOOL WINAPI SwapInterval(int /*interval*/) {
+    return C().current ? TRUE : FALSE;
+}
+
+PROC WINAPI GetProcAddressWgl(LPCSTR name);
+
+// The WGL calls by name, each checked against the binding's type for it.
+const struct {
+    const char* name;
+    FARPROC function;
+} WglExports[] = {
+    {"wglCreateContext",
+     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglCreateContext>(CreateContext))},
+    {"wglMakeCurrent", reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglMakeCurrent>(MakeCurrent))},
+    {"wglDeleteContext",
+     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglDeleteContext>(DeleteContext))},
+    {"wglGetProcAddress",
+     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglGetProcAddress>(GetProcAddressWgl))},
+};
+
+const struct {
+    const char* name;
+    FARPROC function;
+} Extensions[] = {
+    {"glPointParameterfARB",
+     reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfARB>(webgl::PointParameterf))},
+    {"glPointParameterfvARB", reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfvARB>(
+                                  webgl::PointParameterfv))},
+    {"wglSwapIntervalEXT",
+     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglSwapIntervalEXT>(SwapInterval))},
+};
+
+PROC WINAPI GetProcAddressWgl(LPCSTR name) {
+    if (!name || !C().current) {
+        return nullptr;
+    }
+    for (const auto& e : Extensions) {
+        if (std::strcmp(e.name, name) == 0) {
+            return e.function;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+namespace web {
+
+void WindowGoing(HWND window) {
+    if (C().contextWindow == window) {
+        C().contextWindow = nullptr;
+    }
+    if (C().formatSet == window) {
+        C().formatSet = nullptr;
+    }
+}
+
+FARPROC WglExport(const char* name) {
+    for (const auto& e : WglExports) {
+        if (std::strcmp(e.name, name) == 0) {
+            return e.function;
+        }
+    }
+    return nullptr;
+}
+
+std::uint32_t PresentedFrames() {
+    return C().presented;
+}
+
+} // namespace web
+
+extern "C" {
+
+int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
+    if (!web::WindowOfDC(dc) || !request || request->iPixelType != PFD_TYPE_RGBA ||
+        !(request->dwFlags & PFD_SUPPORT_OPENGL) || (request->dwFlags & PFD_DRAW_TO_BITMAP)) {
+        return 0;
+    }
+    return 1;
+}
+
+BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* /*request*/) {
+    const HWND window = web::WindowOfDC(dc);
+    if (!window || format != 1 || C().formatSet == window) {
+        return FALSE;
+    }
+    C().formatSet = window;
+    return TRUE;
+}
+
+BOOL WINAPI SwapBuffers(HDC dc) {
+    ContextsState& c = C();
+    const bool drawing = c.current && c.contextWindow && web::WindowOfDC(dc) == c.contextWindow;
+    if (drawing) {
+        ++c.presented;
+        CountFrame(c.presented);
+        int width = 0;
+        int height = 0;
+        if (c.presented == web::ReplayFrameToKeep() &&
+            emscripten_get_canvas_element_size("#canvas", &width, &height) ==
+                EMSCRIPTEN_RESULT_SUCCESS &&
+            width > 0 && height > 0) {
+            c.kept.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u);
+            webgl::ReadRgba(width, height, c.kept.data());
+            KeepFrame(c.presented, width, height, c.kept.data());
+        }
+    }
+    WaitForAnimationFrame();
+    return drawing ? TRUE : FALSE;
+}
+
+} // extern "C"
