@@ -3,14 +3,14 @@
 //
 // The page puts what it read into Module.replay before the program starts. When the program's
 // window is made, right after WinMain seeded the generator from the clock, the replay puts its
-// seed in place of that one and sets the scripted clock (capture/ScriptedClock.h) to 0 ms, as
+// seed in place of that one and sets the scripted clock (platform/ScriptedClock.h) to 0 ms, as
 // particles-capture does before the scene is built; each frame's PeekMessageA then moves the
 // clock on by S ms, so that frame k reads k x S, as the tool's frame k does. Without those
 // parameters the clock is the browser's high-resolution clock (performance.now, through
 // CLOCK_MONOTONIC) and nothing here acts.
 #include <emscripten/emscripten.h>
 
-#include "capture/ScriptedClock.h"
+#include "platform/ScriptedClock.h"
 #include "platform/web/Host.h"
 #include "random/Random.h"
 
