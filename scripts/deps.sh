@@ -6,7 +6,8 @@
 #   scripts/deps.sh test    run + MinGW-w64, Wine, clang with libFuzzer and llvm-cov, valgrind,
 #                           libpng and libwebp for particles-capture, Xorg's dummy driver and
 #                           xrandr for a display whose mode really switches, GoogleTest, Google
-#                           Benchmark, and dpkg-dev and file for the Debian package
+#                           Benchmark, dpkg-dev and file for the Debian package, and the ARM64
+#                           cross compiler, qemu-user and GoogleTest's sources for the ARM64 core
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
@@ -17,6 +18,8 @@ test=("${run[@]}" mingw-w64 wine wine64 clang-14 libclang-rt-14-dev llvm-14 valg
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
+# The core cross-built for ARM64 and run under qemu-user, with GoogleTest built from its sources.
+test+=(g++-aarch64-linux-gnu qemu-user googletest)
 
 case "${1:-build}" in
     build) wanted=("${build[@]}") ;;

@@ -16,13 +16,13 @@ namespace {
 using realcheck::Bits;
 using realcheck::BitsOf;
 
+#if REALCHECK_HAVE_X87
 std::string Describe(Bits b) {
     char text[40];
     std::snprintf(text, sizeof text, "%04x:%016" PRIx64, b.SignExponent, b.Significand);
     return text;
 }
 
-#if REALCHECK_HAVE_X87
 std::string Describe(const realcheck::Case& c) {
     char text[160];
     std::snprintf(text, sizeof text,
