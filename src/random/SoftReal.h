@@ -58,10 +58,45 @@ class SoftReal {
         a.SignExponent ^= SignBit;
         return a;
     }
-    friend constexpr SoftReal operator+(SoftReal a, SoftReal b) { return AddSub(a, b, false); }
-    friend constexpr SoftReal operator-(SoftReal a, SoftReal b) { return AddSub(a, b, true); }
-    friend constexpr SoftReal operator*(SoftReal a, SoftReal b) { return Mul(a, b); }
-    friend constexpr SoftReal operator/(SoftReal a, SoftReal b) { return Div(a, b); }
+    // Each operation tries its fast path, inline, for normal operands and a normal result, and
+    // leaves every other case to its general path, out of line. A fast path's "no" is a zero
+    // significand, which no normal result has.
+    friend constexpr SoftReal operator+(SoftReal a, SoftReal b) {
+        if (a.IsNormal() && b.IsNormal()) {
+            const SoftReal sum = AddNormal(a, b);
+            if (sum.Significand != 0) {
+                return sum;
+            }
+        }
+        return AddSub(a, b, false);
+    }
+    friend constexpr SoftReal operator-(SoftReal a, SoftReal b) {
+        if (a.IsNormal() && b.IsNormal()) {
+            const SoftReal difference = AddNormal(a, -b);
+            if (difference.Significand != 0) {
+                return difference;
+            }
+        }
+        return AddSub(a, b, true);
+    }
+    friend constexpr SoftReal operator*(SoftReal a, SoftReal b) {
+        if (a.IsNormal() && b.IsNormal()) {
+            const SoftReal product = MulNormal(a, b);
+            if (product.Significand != 0) {
+                return product;
+            }
+        }
+        return Mul(a, b);
+    }
+    friend constexpr SoftReal operator/(SoftReal a, SoftReal b) {
+        if (a.IsNormal() && b.IsNormal()) {
+            const SoftReal quotient = DivNormal(a, b);
+            if (quotient.Significand != 0) {
+                return quotient;
+            }
+        }
+        return Div(a, b);
+    }
     constexpr SoftReal& operator+=(SoftReal b) { return *this = *this + b; }
     constexpr SoftReal& operator-=(SoftReal b) { return *this = *this - b; }
     constexpr SoftReal& operator*=(SoftReal b) { return *this = *this * b; }
@@ -85,6 +120,7 @@ class SoftReal {
 
   private:
     __extension__ typedef unsigned __int128 U128;
+    __extension__ typedef __int128 I128;
 
     static constexpr std::uint16_t SignBit = 0x8000;
     static constexpr std::int32_t MaxField = 0x7FFF;
@@ -99,6 +135,10 @@ class SoftReal {
     constexpr std::int32_t Field() const { return SignExponent & MaxField; }
     constexpr bool IsZero() const { return Field() == 0 && Significand == 0; }
     constexpr bool IsInf() const { return Field() == MaxField && (Significand << 1) == 0; }
+    // Neither zero, subnormal, infinite nor a NaN: the operands of the fast paths.
+    constexpr bool IsNormal() const {
+        return static_cast<std::uint32_t>(Field() - 1) < static_cast<std::uint32_t>(MaxField - 1);
+    }
 
     static constexpr SoftReal Make(bool negative, std::int32_t field, std::uint64_t significand) {
         return FromBits(static_cast<std::uint16_t>((negative ? SignBit : 0) | field), significand);
@@ -168,6 +208,32 @@ class SoftReal {
         return Make(negative, field, significand);
     }
 
+    // The fast paths' rounding: high (top bit set) and the bits below it in `low` (a sticky bit
+    // or-ed into its lowest one), rounded to nearest even with the field given, at least 1.
+    static constexpr SoftReal RoundNormal(bool negative, std::int32_t field, std::uint64_t high,
+                                          std::uint64_t low) {
+        // Without branches on the data: a rounding that goes either way half the time would
+        // cost more in mispredictions than the arithmetic.
+        high +=
+            static_cast<std::uint64_t>(low > Top) | (static_cast<std::uint64_t>(low == Top) & high);
+        if (high == 0) { // carried out of the top bit
+            high = Top;
+            ++field;
+        }
+        if (field >= MaxField) {
+            return Inf(negative);
+        }
+        return Make(negative, field, high);
+    }
+
+    // One place up when the top bit is clear, without a branch.
+    static constexpr void Normalise(std::uint64_t& high, std::uint64_t& low, std::int32_t& field) {
+        const std::uint64_t shift = ~high >> 63;
+        high = (high << shift) | ((low >> 63) & shift);
+        low <<= shift;
+        field -= static_cast<std::int32_t>(shift);
+    }
+
     // The NaN an operation with a NaN operand gives.
     static constexpr SoftReal Quiet(SoftReal a) {
         a.Significand |= Top | QuietBit;
@@ -232,6 +298,17 @@ class SoftReal {
         constexpr std::int32_t bias = maxField >> 1;
         constexpr std::uint64_t infinity = static_cast<std::uint64_t>(maxField) << FracBits;
         const std::uint64_t sign = static_cast<std::uint64_t>(Negative()) << (FracBits + ExpBits);
+        constexpr std::int32_t minExponent = 1 - bias;
+        if (IsNormal() && Field() - Bias >= minExponent && Field() - Bias <= bias) {
+            // The common case: a normal result, rounded at a fixed place.
+            std::uint64_t kept = Significand >> (63 - FracBits);
+            const std::uint64_t rest = Significand << (FracBits + 1);
+            kept += static_cast<std::uint64_t>(rest > Top) |
+                    (static_cast<std::uint64_t>(rest == Top) & kept);
+            const std::uint64_t magnitude =
+                (static_cast<std::uint64_t>(Field() - Bias - minExponent) << FracBits) + kept;
+            return sign | (magnitude >= infinity ? infinity : magnitude);
+        }
         if (IsNaN()) {
             return sign | infinity | (1ull << (FracBits - 1)) |
                    ((Significand << 1) >> (64 - FracBits));
@@ -249,7 +326,6 @@ class SoftReal {
         // Bits below the format's unit in the last place: 63 - FracBits for a normal result,
         // more for a subnormal one. The sum of field and rounded significand below carries a
         // round-up into the exponent (and a subnormal into the normal range) by itself.
-        const std::int32_t minExponent = 1 - bias;
         const std::int32_t drop =
             63 - FracBits + (u.Exponent < minExponent ? minExponent - u.Exponent : 0);
         if (drop > 64) {
@@ -295,7 +371,9 @@ class SoftReal {
         return u.Negative ? -value : value;
     }
 
-    static constexpr SoftReal AddSub(SoftReal a, SoftReal b, bool subtract) {
+    // The general paths, for every operand.
+    __attribute__((noinline)) static constexpr SoftReal AddSub(SoftReal a, SoftReal b,
+                                                               bool subtract) {
         if (a.IsNaN() || b.IsNaN()) {
             return PropagateNaN(a, b);
         }
@@ -337,11 +415,77 @@ class SoftReal {
         return Round(x.Negative, x.Exponent + 1, difference);
     }
 
-    static constexpr SoftReal Mul(SoftReal a, SoftReal b) {
+    // The sum of two normal numbers in 64-bit words where the result is normal; +0 where the
+    // general path must go (an exact zero, a subnormal result).
+    static constexpr SoftReal AddNormal(SoftReal a, SoftReal b) {
+        const bool swap =
+            a.Field() < b.Field() || (a.Field() == b.Field() && a.Significand < b.Significand);
+        const SoftReal larger = swap ? b : a, smaller = swap ? a : b;
+        a = larger;
+        b = smaller;
+        const std::int32_t d = a.Field() - b.Field();
+        if (d >= 66) {
+            return a; // b lies below a quarter of a's unit in the last place
+        }
+        // b aligned to a: its bits at and below a's last place in `low`, exactly, but for d = 65,
+        // where its last bit is or-ed into the sticky bit.
+        const std::uint64_t y = b.Significand;
+        const std::uint64_t smallHigh = d >= 64 ? 0 : y >> d;
+        const std::uint64_t smallLow =
+            d == 0 ? 0 : (d < 64 ? y << (64 - d) : (d == 64 ? y : (y >> 1) | (y & 1)));
+        std::int32_t field = a.Field();
+        std::uint64_t high = 0, low = 0;
+        if (a.Negative() == b.Negative()) {
+            high = a.Significand + smallHigh;
+            low = smallLow;
+            // Carried out: one place down (selects, not branches).
+            const std::uint64_t carry = high < a.Significand;
+            low = carry ? (low >> 1) | (low & 1) | (high << 63) : low;
+            high = carry ? (high >> 1) | Top : high;
+            field += static_cast<std::int32_t>(carry);
+        } else {
+            low = 0 - smallLow;
+            high = a.Significand - smallHigh - (smallLow != 0);
+            if (d < 2) {
+                // Cancellation of any number of bits, but then the difference is exact (at most
+                // one bit below high, and it moves up with the shift).
+                if (high == 0) {
+                    return Zero(false); // zero, or all of it in low: the general path
+                }
+                const int shift = __builtin_clzll(high);
+                if (shift != 0) {
+                    high = (high << shift) | (low >> (64 - shift));
+                    low <<= shift;
+                    field -= shift;
+                }
+            } else {
+                Normalise(high, low, field); // at most one bit
+            }
+            if (field < 1) {
+                return Zero(false);
+            }
+        }
+        return RoundNormal(a.Negative(), field, high, low);
+    }
+
+    static constexpr SoftReal MulNormal(SoftReal a, SoftReal b) {
+        // The exact 128-bit product, its top bit at 127 or 126.
+        const U128 product = static_cast<U128>(a.Significand) * b.Significand;
+        std::uint64_t high = static_cast<std::uint64_t>(product >> 64);
+        std::uint64_t low = static_cast<std::uint64_t>(product);
+        std::int32_t field = a.Field() + b.Field() - Bias + 1;
+        Normalise(high, low, field);
+        if (field < 1) {
+            return Zero(false);
+        }
+        return RoundNormal(a.Negative() != b.Negative(), field, high, low);
+    }
+
+    __attribute__((noinline)) static constexpr SoftReal Mul(SoftReal a, SoftReal b) {
+        const bool negative = a.Negative() != b.Negative();
         if (a.IsNaN() || b.IsNaN()) {
             return PropagateNaN(a, b);
         }
-        const bool negative = a.Negative() != b.Negative();
         if (a.IsInf() || b.IsInf()) {
             if (a.IsZero() || b.IsZero()) {
                 return Indefinite();
@@ -357,11 +501,69 @@ class SoftReal {
                      static_cast<U128>(x.Significand) * y.Significand);
     }
 
-    static constexpr SoftReal Div(SoftReal a, SoftReal b) {
+    // The estimates below need a few more bits than 53 nowhere: signed conversions of the top
+    // bits (unsigned ones of 64-bit values are slow on x86-64) are close enough.
+    static constexpr double Estimate(std::uint64_t x) {
+        return static_cast<double>(static_cast<std::int64_t>(x >> 11)) * 0x1p11;
+    }
+
+    // a / b for normal operands without a 128-bit division: the quotient from a double's
+    // estimate, corrected on the exact remainder, then rounded; +0 where the result is not
+    // normal (the general path's business).
+    static constexpr SoftReal DivNormal(SoftReal a, SoftReal b) {
+        const bool negative = a.Negative() != b.Negative();
+        const std::uint64_t x = a.Significand, y = b.Significand;
+        const bool above = x >= y; // x / y in [1, 2), else in [1/2, 1)
+        // q = floor(n * 2^64 / y) with n < y: it fits 64 bits (at most 2^64 - 2).
+        const std::uint64_t n = above ? x - y : x;
+        const U128 numerator = static_cast<U128>(n) << 64;
+        // One division, for a reciprocal that both steps below multiply by.
+        const double reciprocal = 1.0 / Estimate(y);
+        // Halved, below 2^63, for a signed conversion (a quotient next to 2^64 rounds up to it).
+        const double half = Estimate(n) * reciprocal * 0x1p63;
+        std::uint64_t q = half >= 0x1p63
+                              ? ~1ull
+                              : static_cast<std::uint64_t>(static_cast<std::int64_t>(half)) << 1;
+        // The estimate is within 2^14 of q, the remainder below 2^79 in magnitude; one step on
+        // the remainder (its top bits are enough) brings q within one.
+        auto remainder = static_cast<I128>(numerator - static_cast<U128>(q) * y);
+        q += static_cast<std::uint64_t>(static_cast<std::int64_t>(
+            static_cast<double>(static_cast<std::int64_t>(remainder >> 16)) * 0x1p16 * reciprocal));
+        remainder = static_cast<I128>(numerator - static_cast<U128>(q) * y);
+        // Within one: a step each way by selects; the loops are a guard that never runs.
+        const bool low1 = remainder < 0;
+        q -= low1;
+        remainder += low1 ? y : 0;
+        const bool high1 = remainder >= static_cast<I128>(y);
+        q += high1;
+        remainder -= high1 ? y : 0;
+        while (remainder < 0) {
+            --q;
+            remainder += y;
+        }
+        while (remainder >= static_cast<I128>(y)) {
+            ++q;
+            remainder -= y;
+        }
+        // Above: 1 + q / 2^64, q's last bit the rounding bit. Below: q / 2^64 and one more
+        // quotient bit from the doubled remainder. Selects, not branches.
+        const U128 twice = static_cast<U128>(remainder) << 1;
+        const std::uint64_t sticky = remainder != 0;
+        const std::uint64_t next = twice >= y ? Top | (twice != y) : sticky;
+        const std::int32_t field = a.Field() - b.Field() + Bias - !above;
+        const std::uint64_t significand = above ? Top | (q >> 1) : q;
+        const std::uint64_t low = above ? (q << 63) | sticky : next;
+        if (field < 1) {
+            return Zero(false);
+        }
+        return RoundNormal(negative, field, significand, low);
+    }
+
+    __attribute__((noinline)) static constexpr SoftReal Div(SoftReal a, SoftReal b) {
+        const bool negative = a.Negative() != b.Negative();
         if (a.IsNaN() || b.IsNaN()) {
             return PropagateNaN(a, b);
         }
-        const bool negative = a.Negative() != b.Negative();
         if (a.IsInf()) {
             return b.IsInf() ? Indefinite() : Inf(negative);
         }
