@@ -118,8 +118,8 @@ class Generator {
     std::int32_t Around(std::int32_t centre, std::int32_t spread) {
         return centre - spread + static_cast<std::int32_t>(Below(2 * spread + 1));
     }
-    // Low `bits` bits of a significand at a halfway point of a rounding to fewer bits, or one
-    // unit on either side of it.
+    // Low `bits` bits (1 to 63) of a significand at a halfway point of a rounding to fewer bits,
+    // or one unit on either side of it.
     std::uint64_t Tie(std::uint64_t significand, int bits) {
         const std::uint64_t mask = (1ull << bits) - 1;
         const std::uint64_t half = 1ull << (bits - 1);
@@ -157,11 +157,11 @@ class Generator {
         }
         case 6: { // halfway cases of the conversion to float, normal and subnormal
             const std::int32_t exponent = Around(-100, 60);
-            return Finite(exponent, Tie(s, Below(4) == 0 ? 40 + Below(25) : 40));
+            return Finite(exponent, Tie(s, Below(4) == 0 ? 40 + Below(24) : 40));
         }
         case 7: { // halfway cases of the conversion to double
             const std::int32_t exponent = Around(-900, 200) + (Below(2) ? 1800 : 0);
-            return Finite(exponent, Tie(s, Below(4) == 0 ? 11 + Below(54) : 11));
+            return Finite(exponent, Tie(s, Below(4) == 0 ? 11 + Below(53) : 11));
         }
         case 8: { // integers, halves and quarters, up to 2^64
             const int length = 1 + static_cast<int>(Below(64));
