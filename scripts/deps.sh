@@ -7,7 +7,8 @@
 #                           clang with libFuzzer and llvm-cov, valgrind, libpng and libwebp for
 #                           particles-capture, Xorg's dummy driver and xrandr for a display whose
 #                           mode really switches, GoogleTest, Google Benchmark, dpkg-dev and file
-#                           for the Debian package, and web-test
+#                           for the Debian package, the ARM64 cross compiler, qemu-user and
+#                           GoogleTest's sources for the ARM64 core, and web-test
 #   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
 #   scripts/deps.sh web-test  web + Chromium, for the page's tests and benchmark (the browser's
 #                           driver comes from npm, pinned by tests/web/package-lock.json)
@@ -21,6 +22,8 @@ test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libcl
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
+# The core cross-built for ARM64 and run under qemu-user, with GoogleTest built from its sources.
+test+=(g++-aarch64-linux-gnu qemu-user googletest)
 
 # The page: emscripten builds it, Node serves it, Chromium shows it to the tests.
 web=(cmake make python3 emscripten nodejs)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: formatting, a configure of the demo alone, the native build's unit
 # and end-to-end tests (the latter on a private X screen, with the Windows build under Wine and the
-# Debian package unpacked and run), the web page in headless Chromium, the whole suite again under
+# Debian package unpacked and run), the core's tests and the capture's digests with the working
+# precision in software (forced on x86, and with a 64-bit long double), the core cross-built for
+# ARM64 and run under qemu-user, the web page in headless Chromium, the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +29,24 @@ echo "== native build and tests"
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+# The working precision in software on x86 (as ARM64 and WebAssembly have it), and with a
+# 64-bit long double (as MSVC has it): the core's tests, the capture's digests and golden frame.
+for preset in soft ld64; do
+    echo "== the working precision in software: preset $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs" --target core_tests particles_tests \
+        particles-capture capture_tests sim_state
+    for tests in core/core_tests particles/particles_tests; do
+        PARTICLES_DIALOGS=stderr "build/$preset/tests/$tests" --gtest_brief=1
+    done
+    ctest --test-dir "build/$preset" -j "$jobs" --output-on-failure -R '^(capture|sim)\.'
+done
+
+echo "== ARM64: the core and its tests cross-built, run under qemu-user"
+cmake --preset arm64 >/dev/null
+cmake --build --preset arm64 -j "$jobs"
+ctest --preset arm64 -j "$jobs"
 
 echo "== the web page (emscripten) in headless Chromium"
 cmake --preset web >/dev/null

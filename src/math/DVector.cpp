@@ -1,18 +1,17 @@
 // Length, normalisation and random directions, computed at working precision.
 #include "math/DVector.h"
 
-#include <cmath>
-
 #include "random/Random.h"
 
 namespace {
-// The decimal 0.0001 at working precision, as the thresholds compare against it.
-constexpr Real Tiny = 0.0001L;
+// The decimal 0.0001 at working precision, as the thresholds compare against it (correctly
+// rounded, as the literal 0.0001L is on the x87).
+constexpr Real Tiny = Real(1) / Real(10000);
 } // namespace
 
 float VectorLength(const TVector3& v) {
     const Real x = v.x, y = v.y, z = v.z;
-    return static_cast<float>(std::sqrt(x * x + y * y + z * z));
+    return static_cast<float>(Sqrt(x * x + y * y + z * z));
 }
 
 TVector3 VectorNormalize(const TVector3& v) {

@@ -9,8 +9,9 @@
 
 namespace {
 
-// Milliseconds to seconds; the decimal 0.001 at working precision.
-constexpr Real MillisecondsToSeconds = 0.001L;
+// Milliseconds to seconds; the decimal 0.001 at working precision (the quotient is correctly
+// rounded, as the literal 0.001L is on the x87).
+constexpr Real MillisecondsToSeconds = Real(1) / Real(1000);
 
 // Point size attenuation: constant, linear, quadratic.
 constexpr GLfloat DistanceAttenuation[3] = {1.0f, 0.0f, 0.01f};
@@ -76,8 +77,9 @@ void TParticleSystem::Update() {
     }
     LastUpdate = t;
 
-    const std::int32_t n = EmissionCount(
-        (static_cast<Real>(t) - static_cast<Real>(LastEmit)) * static_cast<Real>(EmitRate) + 0.5L);
+    const std::int32_t n = EmissionCount((static_cast<Real>(t) - static_cast<Real>(LastEmit)) *
+                                             static_cast<Real>(EmitRate) +
+                                         Real(0.5));
     if (n < 1) {
         return;
     }

@@ -1,23 +1,32 @@
 // Floating-point conventions of the whole program.
 //
-// The simulation computes intermediate values at extended precision (64-bit mantissa) and stores
-// its fields as 32-bit floats. `Real` is that working precision. On x86 the x87 unit carries it;
-// its control word is fixed at 0x133F from start-up on: every exception masked, 64-bit mantissa,
-// rounding to nearest with ties to even.
+// The simulation computes intermediate values at extended precision (64-bit significand,
+// rounding to nearest with ties to even) and stores its fields as 32-bit floats. `Real` is that
+// working precision, the same on every machine. On x86 with GCC, Clang or MinGW it is the x87's
+// long double, whose control word is fixed at 0x133F from start-up on: every exception masked,
+// 64-bit significand, rounding to nearest. Elsewhere (ARM64, WebAssembly, a 64-bit long double) it
+// is SoftReal, the same format in software, giving the same bits; PARTICLES_SOFT_REAL forces it
+// on x86 too.
 #pragma once
 
 #include <cfenv>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 
-#if LDBL_MANT_DIG >= 64
+#if (defined(__i386__) || defined(__x86_64__)) && LDBL_MANT_DIG == 64 &&                           \
+    !defined(PARTICLES_SOFT_REAL)
+#define PARTICLES_HARDWARE_REAL 1
 using Real = long double;
-#elif defined(PARTICLES_ALLOW_DOUBLE)
-// Accepted on request only: results may then differ from the x86 build in the last bits.
-using Real = double;
+
+// The x87's square root: correctly rounded at working precision.
+inline Real Sqrt(Real x) {
+    return std::sqrt(x);
+}
 #else
-#error "particles needs a 64-bit-mantissa long double (GCC, Clang or MinGW on x86). \
-Configure with -DPARTICLES_ALLOW_DOUBLE=ON to accept double as the working precision."
+#define PARTICLES_HARDWARE_REAL 0
+#include "random/SoftReal.h"
+using Real = SoftReal;
 #endif
 
 // The control word the program runs with.

@@ -17,6 +17,7 @@ void Randomize() {
     }
 }
 
+#if PARTICLES_HARDWARE_REAL
 namespace {
 
 // lrint-style conversion: honours the rounding mode in force and, for NaN or values out of range,
@@ -41,3 +42,13 @@ std::int64_t TruncToInt(Real x) {
     std::fesetround(previous);
     return result;
 }
+#else
+// The software type rounds by itself, to nearest even as the program's control word does.
+std::int64_t RoundToInt(Real x) {
+    return x.RoundToInt64();
+}
+
+std::int64_t TruncToInt(Real x) {
+    return x.TruncToInt64();
+}
+#endif

@@ -1,5 +1,6 @@
 // The OpenGL binding: recorders in the table, resolution on first call, missing entry points.
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -70,6 +71,10 @@ TEST(Binding, GluComesFromTheGluLibraryOnlyAndAMissingLibraryIsNamed) {
     gl::ResetTable();
     EXPECT_FALSE(gl::InitBinding("OpenGL32.dll", "NoSuchGlu.dll"));
     ASSERT_NE(gl::FailedLibrary(), nullptr);
+    if (std::strcmp(gl::FailedLibrary(), "OpenGL32.dll") == 0) {
+        gl::ResetTable();
+        GTEST_SKIP() << "no OpenGL library on this machine"; // a cross-built core's, say
+    }
     EXPECT_STREQ(gl::FailedLibrary(), "NoSuchGlu.dll");
     gl::Table.wglGetProcAddress = &AnswerEverything;
     gluPerspective(45.0, 4.0 / 3.0, 0.1, 100.0);

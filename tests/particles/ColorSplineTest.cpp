@@ -97,7 +97,7 @@ TEST(ColorSpline, SlopeIsTheDifferenceTimesTheFloatReciprocal) {
     const TColor4 c0 = {0.1f, 0.9f, 0.3f, 0.0f}, c1 = {0.7f, 0.2f, 0.3f, 1.0f};
     s.AddKey(0.1f, c0);
     s.AddKey(0.4f, c1);
-    const float r = static_cast<float>(1.0L / (static_cast<long double>(0.4f) - 0.1f));
+    const float r = static_cast<float>(Real(1) / (Real(0.4f) - Real(0.1f)));
     EXPECT_EQ(s.ColorKeys[1].Slope.r, (c1.r - c0.r) * r);
     EXPECT_EQ(s.ColorKeys[1].Slope.g, (c1.g - c0.g) * r);
     EXPECT_EQ(s.ColorKeys[1].Slope.b, 0.0f);

@@ -26,7 +26,7 @@ TEmitter TranslucentSpray(std::int32_t count) {
 }
 
 float Fade(float age, float life) {
-    return static_cast<float>(1.0L - static_cast<long double>(age) / life);
+    return static_cast<float>(Real(1) - Real(age) / Real(life));
 }
 
 } // namespace

@@ -1,0 +1,154 @@
+// sim_state: the demo's scene simulated on a seed and a fixed frame step with no window and no
+// OpenGL, writing the state file that particles-capture writes (src/capture/Capture.h gives its
+// layout). It runs where the capture cannot be built, on a cross-built core under an emulator
+// among others, and digests.sh checks its files against the capture's pinned digests.
+//
+//   sim_state SEED STEP-MS FRAMES EVERY FILE
+//
+// Each frame does what the capture's frame does to the simulation: the clock set to the frame's
+// reading, CurrentTime read from it, then as many ticks of the spray and the flame as the frame
+// loop's 30 ms tick rule calls for. Drawing changes no state, so it is left out.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "capture/ScriptedClock.h"
+#include "engine/DEngine.h"
+#include "game/SceneSystems.h"
+#include "random/FloatEnv.h"
+#include "random/Random.h"
+
+namespace {
+
+constexpr std::int32_t UpdateInterval = 30;
+
+// The frame loop's tick rule (TicksDue in src/main/DMain.cpp, which this tool cannot link: it
+// brings the window layer). A drift between the two shows as a digest that no longer matches.
+std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference) {
+    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                                   static_cast<std::uint32_t>(reference));
+    const std::int32_t whole = elapsed / UpdateInterval;
+    if (whole < 0) {
+        return 0;
+    }
+    reference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                          static_cast<std::uint32_t>(elapsed % UpdateInterval));
+    return static_cast<std::uint32_t>(whole) + 1u;
+}
+
+class StateFile {
+  public:
+    explicit StateFile(const char* path) : Path(path), File(std::fopen(path, "wb")) {}
+    ~StateFile() {
+        if (File) {
+            std::fclose(File);
+        }
+    }
+    StateFile(const StateFile&) = delete;
+    StateFile& operator=(const StateFile&) = delete;
+
+    bool Opened() const { return File != nullptr; }
+    void Bytes(const void* data, std::size_t size) {
+        Ok = Ok && std::fwrite(data, 1, size, File) == size;
+    }
+    // Little-endian whatever the machine's order.
+    void Word(std::uint32_t value) {
+        const unsigned char bytes[4] = {
+            static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+        Bytes(bytes, sizeof bytes);
+    }
+    void Float(float value) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        Word(bits);
+    }
+    void System(const TParticleSystem& s) {
+        Float(s.LastUpdate);
+        Float(s.LastEmit);
+        Word(static_cast<std::uint32_t>(s.Count));
+        // The records as the program keeps them: packed, little-endian on every host we build for.
+        Bytes(s.Particles.get(), static_cast<std::size_t>(s.Count) * sizeof(TParticle));
+    }
+    bool Close() {
+        const bool closed = std::fclose(File) == 0;
+        File = nullptr;
+        return Ok && closed;
+    }
+    const char* Name() const { return Path; }
+
+  private:
+    const char* Path;
+    std::FILE* File;
+    bool Ok = true;
+};
+
+bool Number(const char* text, long long low, long long high, long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
+}
+
+} // namespace
+
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "the particle records are written as they are in memory, which must be little-endian"
+#endif
+
+int main(int argc, char** argv) {
+    long long seed = 0, step = 0, frames = 0, every = 0;
+    if (argc != 6 || !Number(argv[1], 0, UINT32_MAX, seed) || !Number(argv[2], 0, 100000, step) ||
+        !Number(argv[3], 1, 1000000, frames) || !Number(argv[4], 1, 1000000, every)) {
+        std::fprintf(stderr, "usage: sim_state SEED STEP-MS FRAMES EVERY FILE\n");
+        return 2;
+    }
+    StateFile out(argv[5]);
+    if (!out.Opened()) {
+        std::fprintf(stderr, "sim_state: cannot write %s: %s\n", argv[5], std::strerror(errno));
+        return 1;
+    }
+    SetFloatEnvironment();
+
+    // What the capture's start does: the seed, the clock at 0 ms while the scene is built (the
+    // flame first, as InitScene builds it), then the tick reference.
+    RandSeed = static_cast<std::uint32_t>(seed);
+    scriptedclock::Set(0);
+    TFlame flame = MakeFlame(SceneFlame);
+    TEmitter emitter = MakeEmitter(SceneEmitter);
+    std::int32_t reference = GetTime();
+
+    const char header[8] = {'P', 'T', 'S', 'T', 'A', 'T', 'E', '1'};
+    out.Bytes(header, sizeof header);
+    out.Word(1);
+    out.Word(static_cast<std::uint32_t>(sizeof(TParticle)));
+    for (long long frame = 1; frame <= frames; ++frame) {
+        const auto time = static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) *
+                                                    static_cast<std::uint32_t>(step));
+        scriptedclock::Set(time);
+        const std::int32_t now = GetTime();
+        CurrentTime = static_cast<float>(now);
+        std::uint32_t ticks = 0;
+        for (std::uint32_t due = TicksDue(now, reference); due > 0; --due) {
+            emitter.Update(); // UpdateScene's order
+            flame.Update();
+            ++ticks;
+        }
+        if (frame % every == 0) {
+            out.Word(static_cast<std::uint32_t>(frame));
+            out.Word(static_cast<std::uint32_t>(now));
+            out.Word(static_cast<std::uint32_t>(reference));
+            out.Word(ticks);
+            out.Word(RandSeed);
+            out.System(emitter);
+            out.System(flame);
+        }
+    }
+    if (!out.Close()) {
+        std::fprintf(stderr, "sim_state: cannot write %s\n", out.Name());
+        return 1;
+    }
+    return 0;
+}
