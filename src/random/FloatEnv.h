@@ -53,5 +53,6 @@ class FloatEnvironmentGuard {
 
   private:
     std::fenv_t Saved;
-    std::uint32_t SavedCsr = 0;
+    // The SSE control register, where there is one.
+    [[maybe_unused]] std::uint32_t SavedCsr = 0;
 };

@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "capture/ScriptedClock.h"
 #include "engine/DEngine.h"
 #include "game/SceneSystems.h"
+#include "platform/ScriptedClock.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 

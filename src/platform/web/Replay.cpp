@@ -10,6 +10,7 @@
 // CLOCK_MONOTONIC) and nothing here acts.
 #include <emscripten/emscripten.h>
 
+#include "engine/DEngine.h"
 #include "platform/ScriptedClock.h"
 #include "platform/web/Host.h"
 #include "random/Random.h"
@@ -62,6 +63,9 @@ void StartReplay() {
     r.keep = keep >= 1 && keep <= 4294967295.0 ? static_cast<std::uint32_t>(keep) : 0;
     RandSeed = r.seed;
     scriptedclock::Set(0);
+    // WinMain took the program's start from the browser's clock; the replay's time starts at its
+    // own 0 ms instead, so that frame k reads k x S exactly, as the tool's frame k does.
+    StartClock();
 }
 
 void NextReplayFrame() {
