@@ -3,8 +3,9 @@
 # and end-to-end tests (the latter on a private X screen, with the Windows build under Wine and the
 # Debian package unpacked and run), the core's tests and the capture's digests with the working
 # precision in software (forced on x86, and with a 64-bit long double), the core cross-built for
-# ARM64 and run under qemu-user, the web page in headless Chromium, the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
+# ARM64 and run under qemu-user, the simulation built for WebAssembly and run under Node, the web
+# page in headless Chromium, the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,6 +48,11 @@ echo "== ARM64: the core and its tests cross-built, run under qemu-user"
 cmake --preset arm64 >/dev/null
 cmake --build --preset arm64 -j "$jobs"
 ctest --preset arm64 -j "$jobs"
+
+echo "== WebAssembly: the simulation alone, as the page computes it, run under Node"
+cmake --preset wasm-core >/dev/null
+cmake --build --preset wasm-core -j "$jobs" --target sim_state
+ctest --test-dir build/wasm-core --output-on-failure -R '^sim\.'
 
 echo "== the web page (emscripten) in headless Chromium"
 cmake --preset web >/dev/null

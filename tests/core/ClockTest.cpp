@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/ScriptedClock.h"
 #include "engine/DEngine.h"
+#include "platform/ScriptedClock.h"
 
 namespace {
 
