@@ -78,12 +78,6 @@ class Replay {
     std::chrono::steady_clock::duration ReadBack{};
 };
 
-// Appends the state after frame `frame`, in the format above, to `file` (header written by
-// WriteStateHeader). False with the reason in `error` when a write fails.
-bool WriteStateHeader(OutputFile& file, std::string& error);
-bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
-                std::string& error);
-
 // The whole capture: exit code 0, 1 (a file that cannot be read or written, no window) or 2.
 int Run(const Options& options);
 

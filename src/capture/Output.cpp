@@ -36,21 +36,14 @@ void OnTerminatingSignal(int signal) {
     std::raise(signal);
 }
 
-// A slot for `path`, or -1 when none is free.
-int Track(const std::string& path) {
-    for (int i = 0; i < MaxPending; ++i) {
-        const char* none = nullptr;
-        if (Pending[i].compare_exchange_strong(none, path.c_str())) {
-            return i;
+// Replaces the first entry that holds `from` with `to`: from null to add a path (not tracked
+// when all entries are taken), to null to remove it.
+void Exchange(const char* from, const char* to) {
+    for (std::atomic<const char*>& entry : Pending) {
+        const char* expected = from;
+        if (entry.compare_exchange_strong(expected, to)) {
+            return;
         }
-    }
-    return -1;
-}
-
-void Untrack(int& slot) {
-    if (slot >= 0) {
-        Pending[slot].store(nullptr);
-        slot = -1;
     }
 }
 
@@ -78,11 +71,11 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     }
     // In the same directory, so that the rename never crosses file systems.
     Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
-    Slot = Track(Temporary);
+    Exchange(nullptr, Temporary.c_str());
     File = std::fopen(Temporary.c_str(), "wbe"); // e: close on exec
     if (!File) {
         error = Failed(std::strerror(errno));
-        Untrack(Slot);
+        Exchange(Temporary.c_str(), nullptr);
         Temporary.clear();
     }
     return File != nullptr;
@@ -106,7 +99,7 @@ bool OutputFile::Commit(std::string& error) {
         Abandon();
         return false;
     }
-    Untrack(Slot);
+    Exchange(Temporary.c_str(), nullptr);
     Temporary.clear();
     return true;
 }
@@ -118,7 +111,7 @@ void OutputFile::Abandon() {
     }
     if (!Temporary.empty()) {
         std::remove(Temporary.c_str());
-        Untrack(Slot);
+        Exchange(Temporary.c_str(), nullptr);
         Temporary.clear();
     }
 }
@@ -193,9 +186,7 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
 // ---- animated WebP -------------------------------------------------------------------------
 
 AnimationWriter::~AnimationWriter() {
-    if (Encoder) {
-        WebPAnimEncoderDelete(Encoder);
-    }
+    WebPAnimEncoderDelete(Encoder); // null is allowed
 }
 
 bool AnimationWriter::Open(const std::string& path, int width, int height, int quality,

@@ -38,7 +38,6 @@ class OutputFile {
     std::string Final;
     std::string Temporary;
     std::FILE* File = nullptr;
-    int Slot = -1; // in the list of temporaries that a signal removes
 };
 
 // From now on SIGINT, SIGTERM and SIGHUP remove the temporary files of every OutputFile being
