@@ -26,9 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 Replay* Current = nullptr; // the replay whose frames run
 
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+using Seconds = std::chrono::duration<double>;
 
 // Runs `step`, adding the time it takes to `total`; gives its result.
 template <typename F> bool Timed(Clock::duration& total, F step) {
@@ -93,11 +91,8 @@ int Duration(std::int32_t from, std::int32_t to) {
 Replay::Replay(const Options& options) : Settings(options) {
     Current = this;
     scriptedclock::Set(options.StartMs);
-    TStartup startup;
-    startup.Window.Windowed = true;
-    startup.Window.Frameless = true;
-    startup.FixedSeed = true;
-    startup.Seed = options.Seed;
+    // A windowed, frameless window of the screen's size; the seed of the options.
+    const TStartup startup = {{true, true}, true, options.Seed};
     Started = StartProgram(startup, TickReference);
 }
 
@@ -118,11 +113,10 @@ void Replay::ReadBackPicture() {
         picture->Width = ScreenWidth;
         picture->Height = ScreenHeight;
         picture->Pixels.resize(static_cast<std::size_t>(ScreenWidth) * ScreenHeight * 4u);
-        Timed(Current->ReadBack, [picture] {
-            glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
-                         picture->Pixels.data());
-            return true;
-        });
+        const Clock::time_point start = Clock::now();
+        glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
+                     picture->Pixels.data());
+        Current->ReadBack += Clock::now() - start;
     }
 }
 
@@ -132,7 +126,6 @@ bool Replay::RunFrame(std::uint32_t frame, Frame* picture) {
     Picture = picture;
     LastTicks = 0;
     ::RunFrame(Message, TickReference, hooks);
-    Picture = nullptr;
     return Running;
 }
 
@@ -206,9 +199,9 @@ int Run(const Options& options) {
         return 1;
     }
 
-    const double total = Seconds(Clock::now() - start);
+    const double total = Seconds(Clock::now() - start).count();
     const auto share = [total](Clock::duration d) {
-        return total > 0.0 ? 100.0 * Seconds(d) / total : 0.0;
+        return total > 0.0 ? 100.0 * Seconds(d).count() / total : 0.0;
     };
     std::fprintf(stderr,
                  "particles-capture: %u frames in %.2f s, %.1f frames per second "

@@ -62,9 +62,9 @@ std::string OutputFile::Failed(const char* what) const {
 bool OutputFile::Open(const std::string& path, std::string& error) {
     Abandon();
     Final = path;
-    const std::size_t slash = path.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t start = path.rfind('/') + 1; // 0 without a slash
+    const std::string directory = path.substr(0, start);
+    const std::string name = path.substr(start);
     if (name.empty()) {
         error = Failed("the path names a directory");
         return false;
@@ -121,13 +121,11 @@ void OutputFile::Abandon() {
 namespace {
 
 // libpng reports errors by longjmp to the setjmp of the call that failed; the message is kept.
-struct PngError {
-    char Text[200];
-};
+using PngError = char[200];
 
 void OnPngError(png_structp png, png_const_charp message) {
     auto* error = static_cast<PngError*>(png_get_error_ptr(png));
-    std::snprintf(error->Text, sizeof error->Text, "%s", message);
+    std::snprintf(*error, sizeof *error, "%s", message);
     png_longjmp(png, 1);
 }
 
@@ -140,7 +138,7 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr); // a null png is no error here
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        std::snprintf(error, sizeof error, "out of memory");
         return false;
     }
     if (setjmp(png_jmpbuf(png))) {
@@ -177,17 +175,13 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
     }
     PngError failure{};
     if (!EncodePng(file.Stream(), rows.data(), frame.Width, frame.Height, failure)) {
-        error = "cannot write " + path + ": " + failure.Text;
+        error = file.Failed(failure);
         return false;
     }
     return file.Commit(error);
 }
 
 // ---- animated WebP -------------------------------------------------------------------------
-
-AnimationWriter::~AnimationWriter() {
-    WebPAnimEncoderDelete(Encoder); // null is allowed
-}
 
 bool AnimationWriter::Open(const std::string& path, int width, int height, int quality,
                            std::string& error) {
@@ -197,14 +191,14 @@ bool AnimationWriter::Open(const std::string& path, int width, int height, int q
     }
     WebPAnimEncoderOptions options;
     if (!WebPAnimEncoderOptionsInit(&options)) {
-        error = "cannot write " + path + ": libwebp's version does not match its header";
+        error = File.Failed("libwebp's version does not match its header");
         return false;
     }
     options.anim_params.loop_count = 0; // forever
     options.anim_params.bgcolor = 0xFF000000;
     Encoder = WebPAnimEncoderNew(width, height, &options);
     if (!Encoder) {
-        error = "cannot write " + path + ": the animation encoder cannot start";
+        error = File.Failed("the animation encoder cannot start");
     }
     Quality = quality;
     return Encoder != nullptr;
@@ -214,7 +208,7 @@ bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     WebPConfig config;
     WebPPicture picture;
     if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) {
-        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
+        error = File.Failed("libwebp's version does not match its header");
         return false;
     }
     config.quality = static_cast<float>(Quality);
@@ -231,7 +225,7 @@ bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     ok = ok && WebPAnimEncoderAdd(Encoder, &picture, ms, &config) != 0;
     WebPPictureFree(&picture);
     if (!ok) {
-        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+        error = File.Failed(WebPAnimEncoderGetError(Encoder));
     }
     return ok;
 }
@@ -241,7 +235,7 @@ bool AnimationWriter::Finish(int endMs, std::string& error) {
     WebPDataInit(&data);
     if (!WebPAnimEncoderAdd(Encoder, nullptr, endMs, nullptr) ||
         !WebPAnimEncoderAssemble(Encoder, &data)) {
-        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+        error = File.Failed(WebPAnimEncoderGetError(Encoder));
         File.Abandon();
         return false;
     }

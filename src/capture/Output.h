@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct WebPAnimEncoder;
+#include <webp/mux.h>
 
 namespace capture {
 
@@ -30,11 +30,10 @@ class OutputFile {
     // Closes the file, if open, and removes it.
     void Abandon();
 
-    const std::string& Path() const { return Final; }
-
-  private:
+    // "cannot write PATH: WHAT", of the final path.
     std::string Failed(const char* what) const;
 
+  private:
     std::string Final;
     std::string Temporary;
     std::FILE* File = nullptr;
@@ -59,7 +58,7 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error);
 class AnimationWriter {
   public:
     AnimationWriter() = default;
-    ~AnimationWriter();
+    ~AnimationWriter() { WebPAnimEncoderDelete(Encoder); } // null is allowed
     AnimationWriter(const AnimationWriter&) = delete;
     AnimationWriter& operator=(const AnimationWriter&) = delete;
 
