@@ -37,7 +37,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <string>
 
 #include "capture/Options.h"
 #include "capture/Output.h"

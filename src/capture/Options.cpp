@@ -1,13 +1,11 @@
 // The command line of particles-capture.
 #include "capture/Options.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <iterator>
 #include <set>
 
 namespace capture {
@@ -167,10 +165,11 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         if (name == "--help" || name == "-h") {
             return Parsed::Help;
         }
-        const OptionRule* rule =
-            std::find_if(std::begin(rules), std::end(rules),
-                         [&name](const OptionRule& r) { return name == r.Name; });
-        if (rule == std::end(rules)) {
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& r : rules) {
+            rule = name == r.Name ? &r : rule;
+        }
+        if (!rule) {
             return failed("unknown option " + name);
         }
         if (!argument && i + 1 >= argc) {

@@ -11,7 +11,6 @@
 
 #include <png.h>
 #include <webp/encode.h>
-#include <webp/mux.h>
 #include <zlib.h>
 
 namespace capture {

@@ -54,13 +54,11 @@ struct Frame {
 // nothing else that varies from run to run.
 bool WritePng(const std::string& path, const Frame& frame, std::string& error);
 
-// One animated WebP (lossy frames, looping forever) of frames added at increasing times.
+// One animated WebP (lossy frames, looping forever) of frames added at increasing times. Not
+// copied, as its file is not.
 class AnimationWriter {
   public:
-    AnimationWriter() = default;
     ~AnimationWriter() { WebPAnimEncoderDelete(Encoder); } // null is allowed
-    AnimationWriter(const AnimationWriter&) = delete;
-    AnimationWriter& operator=(const AnimationWriter&) = delete;
 
     bool Open(const std::string& path, int width, int height, int quality, std::string& error);
     // Shows `frame` from `ms` on (milliseconds since the animation's start, increasing).
