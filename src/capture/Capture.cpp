@@ -44,8 +44,8 @@ bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& e
                       static_cast<std::size_t>(system.Count) * sizeof(TParticle), error);
 }
 
-// The state file's header, then the state after frame `frame`, in the format of Capture.h. False
-// with the reason in `error` when a write fails.
+// The state file's header, then the state after frame `frame`, in the layout that README.md
+// gives field by field. False with the reason in `error` when a write fails.
 bool WriteStateHeader(OutputFile& file, std::string& error) {
     const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
     return file.Write("PTSTATE1", 8, error) &&

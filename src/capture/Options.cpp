@@ -16,8 +16,7 @@ constexpr long long MinTime = -2147483648LL;
 constexpr long long MaxTime = 4294967295LL;
 
 // Whole decimal numbers only: no sign unless allowed, no spaces, no exponent, no hex. `field`
-// takes the value modulo 2^32 (a clock reading may be given signed or unsigned), and only when
-// it is from `low` to `high`.
+// takes the value, modulo 2^32 as a clock reading is, only when it is from `low` to `high`.
 template <typename T> bool ParseWhole(const char* text, long long low, long long high, T& field) {
     long long value = 0;
     const char* end = text + std::strlen(text);
@@ -84,8 +83,7 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
     return error.empty();
 }
 
-// An option: its name, what an error says of a bad value, and what takes the value (false when
-// the value is bad).
+// An option: its name, what an error says of a bad value, what takes the value (false: bad).
 struct OptionRule {
     const char* Name;
     const char* Bad;
@@ -99,10 +97,7 @@ template <typename T> auto Whole(T& field, long long low, long long high) {
 
 // A text that may not be empty into `field`.
 auto Text(std::string& field) {
-    return [&field](const char* text) {
-        field = text;
-        return !field.empty();
-    };
+    return [&field](const char* text) { return !field.assign(text).empty(); };
 }
 
 } // namespace
@@ -127,13 +122,11 @@ const char* Usage() {
            "Exit status: 0 done, 1 a file could not be read or written, 2 bad options.\n";
 }
 
-Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
-    options = Options();
-    Options& o = options;
+Parsed ParseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
+    o = Options();
     std::set<std::string> given;
     std::string timesFile;
     const char* const count = "not a whole number from 1 to 1000000000";
-    const char* const path = "no path";
     const OptionRule rules[] = {
         {"--seed", "not a whole number from 0 to 4294967295", Whole(o.Seed, 0, 4294967295LL)},
         {"--start-ms", "not a 32-bit count of milliseconds", Whole(o.StartMs, MinTime, MaxTime)},
@@ -143,9 +136,9 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
         {"--frames", count, Whole(o.Frames, 1, 1000000000)},
         {"--every", count, Whole(o.Every, 1, 1000000000)},
         {"--first", count, Whole(o.First, 1, 1000000000)},
-        {"--out", path, Text(o.OutDir)},
-        {"--state", path, Text(o.StateFile)},
-        {"--animation", path, Text(o.AnimationFile)},
+        {"--out", "no path", Text(o.OutDir)},
+        {"--state", "no path", Text(o.StateFile)},
+        {"--animation", "no path", Text(o.AnimationFile)},
         {"--quality", "not a whole number from 0 to 100", Whole(o.Quality, 0, 100)},
     };
     const auto failed = [&error](std::string text) {

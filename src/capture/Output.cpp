@@ -22,8 +22,7 @@ namespace {
 // The temporary files being written, for the signal handler: an interrupted capture leaves none
 // behind. A run has at most three at once (state, animation, one PNG). Each entry points into
 // its OutputFile's name, which stays as it is until the entry is cleared.
-constexpr int MaxPending = 4;
-std::atomic<const char*> Pending[MaxPending]; // lock-free: safe in a handler
+std::atomic<const char*> Pending[4]; // lock-free: safe in a handler
 
 void OnTerminatingSignal(int signal) {
     for (const std::atomic<const char*>& entry : Pending) {
@@ -167,10 +166,9 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
         return false;
     }
     // The frame is bottom row first; the PNG top row first.
-    std::vector<png_bytep> rows(static_cast<std::size_t>(frame.Height));
-    for (int y = 0; y < frame.Height; ++y) {
-        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(
-            &frame.Pixels[static_cast<std::size_t>(frame.Height - 1 - y) * frame.Width * 4u]);
+    std::vector<png_bytep> rows;
+    for (int y = frame.Height - 1; y >= 0; --y) {
+        rows.push_back(const_cast<png_bytep>(&frame.Pixels[std::size_t(y) * frame.Width * 4u]));
     }
     PngError failure{};
     if (!EncodePng(file.Stream(), rows.data(), frame.Width, frame.Height, failure)) {
