@@ -15,9 +15,8 @@
 #include "platform/ScriptedClock.h"
 #include "random/Random.h"
 
-#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the state file is written from the values in memory, which must be little-endian"
-#endif
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "the state file is written from the values in memory, which must be little-endian");
 
 namespace capture {
 namespace {
@@ -38,10 +37,9 @@ template <typename F> bool Timed(Clock::duration& total, F step) {
 
 bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& error) {
     static_assert(sizeof system.LastUpdate == 4 && sizeof system.Count == 4, "32-bit fields");
+    const std::size_t bytes = static_cast<std::size_t>(system.Count) * sizeof(TParticle);
     return file.Write(&system.LastUpdate, 4, error) && file.Write(&system.LastEmit, 4, error) &&
-           file.Write(&system.Count, 4, error) &&
-           file.Write(system.Particles.get(),
-                      static_cast<std::size_t>(system.Count) * sizeof(TParticle), error);
+           file.Write(&system.Count, 4, error) && file.Write(system.Particles.get(), bytes, error);
 }
 
 // The state file's header, then the state after frame `frame`, in the layout that README.md

@@ -61,14 +61,13 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     Abandon();
     Final = path;
     const std::size_t start = path.rfind('/') + 1; // 0 without a slash
-    const std::string directory = path.substr(0, start);
     const std::string name = path.substr(start);
     if (name.empty()) {
         error = Failed("the path names a directory");
         return false;
     }
     // In the same directory, so that the rename never crosses file systems.
-    Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
+    Temporary = path.substr(0, start) + "." + name + "." + std::to_string(getpid()) + ".tmp";
     Exchange(nullptr, Temporary.c_str());
     File = std::fopen(Temporary.c_str(), "wbe"); // e: close on exec
     if (!File) {

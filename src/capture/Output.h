@@ -34,8 +34,7 @@ class OutputFile {
     std::string Failed(const char* what) const;
 
   private:
-    std::string Final;
-    std::string Temporary;
+    std::string Final, Temporary;
     std::FILE* File = nullptr;
 };
 
@@ -45,8 +44,7 @@ void RemoveTemporariesOnSignals();
 
 // An RGBA frame as glReadPixels gives it: bottom row first, 4 bytes a pixel.
 struct Frame {
-    int Width = 0;
-    int Height = 0;
+    int Width = 0, Height = 0;
     std::vector<std::uint8_t> Pixels;
 };
 
