@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "engine/DEngine.h"
 #include "game/DGame.h"
@@ -16,9 +15,8 @@
 #include "platform/ScriptedClock.h"
 #include "random/Random.h"
 
-#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the state file is written from the values in memory, which must be little-endian"
-#endif
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "the state file is written from the values in memory, which must be little-endian");
 
 namespace capture {
 namespace {
@@ -27,9 +25,7 @@ using Clock = std::chrono::steady_clock;
 
 Replay* Current = nullptr; // the replay whose frames run
 
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+using Seconds = std::chrono::duration<double>;
 
 // Runs `step`, adding the time it takes to `total`; gives its result.
 template <typename F> bool Timed(Clock::duration& total, F step) {
@@ -41,10 +37,26 @@ template <typename F> bool Timed(Clock::duration& total, F step) {
 
 bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& error) {
     static_assert(sizeof system.LastUpdate == 4 && sizeof system.Count == 4, "32-bit fields");
+    const std::size_t bytes = static_cast<std::size_t>(system.Count) * sizeof(TParticle);
     return file.Write(&system.LastUpdate, 4, error) && file.Write(&system.LastEmit, 4, error) &&
-           file.Write(&system.Count, 4, error) &&
-           file.Write(system.Particles.get(),
-                      static_cast<std::size_t>(system.Count) * sizeof(TParticle), error);
+           file.Write(&system.Count, 4, error) && file.Write(system.Particles.get(), bytes, error);
+}
+
+// The state file's header, then the state after frame `frame`, in the layout that README.md
+// gives field by field. False with the reason in `error` when a write fails.
+bool WriteStateHeader(OutputFile& file, std::string& error) {
+    const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
+    return file.Write("PTSTATE1", 8, error) &&
+           file.Write(versionAndSize, sizeof versionAndSize, error);
+}
+
+bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
+                std::string& error) {
+    const std::uint32_t head[5] = {frame, static_cast<std::uint32_t>(time),
+                                   static_cast<std::uint32_t>(replay.Reference()), replay.Ticks(),
+                                   RandSeed};
+    return file.Write(head, sizeof head, error) && WriteSystem(file, *Emitter, error) &&
+           WriteSystem(file, *Flame, error);
 }
 
 // Makes `path` a directory, unless it is one.
@@ -72,104 +84,13 @@ int Duration(std::int32_t from, std::int32_t to) {
     return ms > 0 ? ms : 1;
 }
 
-// The run after the scene is built: outputs opened, frames, outputs completed.
-int Capture(const Options& options, Replay& replay) {
-    std::string error;
-    // Every output is made before the first frame, so that an unwritable path fails at once.
-    OutputFile state;
-    std::unique_ptr<AnimationWriter> animation;
-    if (!options.AnimationFile.empty()) {
-        animation = std::make_unique<AnimationWriter>();
-    }
-    bool ok = (options.StateFile.empty() ||
-               (state.Open(options.StateFile, error) && WriteStateHeader(state, error))) &&
-              (!animation || animation->Open(options.AnimationFile, ScreenWidth, ScreenHeight,
-                                             options.Quality, error)) &&
-              (options.OutDir.empty() || MakeDirectory(options.OutDir, error));
-
-    const bool pictures = !options.OutDir.empty() || animation;
-    Frame picture;
-    Clock::duration png{}, webp{}, stateTime{};
-    const Clock::time_point start = Clock::now();
-    Clock::time_point lastProgress = start;
-    // Milliseconds into the animation of the last written frame, and how long it has lasted.
-    long long animationMs = 0;
-    int lastInterval = 0;
-    std::int32_t lastWritten = options.StartMs;
-    bool anyWritten = false;
-
-    for (std::uint32_t frame = 1; ok && frame <= options.Frames; ++frame) {
-        const bool written = IsWritten(options, frame);
-        if (!replay.RunFrame(frame, written && pictures ? &picture : nullptr)) {
-            error = "the window went before frame " + std::to_string(frame) + " was drawn";
-            ok = false;
-        } else if (written) {
-            const std::int32_t time = FrameTime(options, frame);
-            animationMs += anyWritten ? lastInterval : 0;
-            if (animation && animationMs > INT_MAX / 2) {
-                error = "cannot write " + options.AnimationFile + ": too long an animation";
-                ok = false;
-            }
-            ok = ok &&
-                 (options.OutDir.empty() ||
-                  Timed(png,
-                        [&] {
-                            return WritePng(FramePath(options.OutDir, frame), picture, error);
-                        })) &&
-                 (!animation ||
-                  Timed(webp,
-                        [&] {
-                            return animation->Add(picture, static_cast<int>(animationMs), error);
-                        })) &&
-                 (!state.Stream() ||
-                  Timed(stateTime, [&] { return WriteState(state, frame, time, replay, error); }));
-            // The first written frame's interval is the frame's own step.
-            lastInterval = Duration(
-                anyWritten || frame == 1 ? lastWritten : FrameTime(options, frame - 1), time);
-            lastWritten = time;
-            anyWritten = true;
-        }
-        const Clock::time_point now = Clock::now();
-        if (now - lastProgress >= std::chrono::seconds(2) && frame < options.Frames) {
-            std::fprintf(stderr, "particles-capture: frame %u of %u\n", frame, options.Frames);
-            lastProgress = now;
-        }
-    }
-    // The last written frame lasts as long as the interval before it.
-    ok = ok &&
-         (!animation ||
-          Timed(webp,
-                [&] {
-                    return animation->Finish(static_cast<int>(animationMs + lastInterval), error);
-                })) &&
-         (!state.Stream() || Timed(stateTime, [&] { return state.Commit(error); }));
-    if (!ok) {
-        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
-        return 1;
-    }
-
-    const double total = Seconds(Clock::now() - start);
-    const auto share = [total](Clock::duration d) {
-        return total > 0.0 ? 100.0 * Seconds(d) / total : 0.0;
-    };
-    std::fprintf(stderr,
-                 "particles-capture: %u frames in %.2f s, %.1f frames per second "
-                 "(read-back %.1f %%, PNG %.1f %%, animation %.1f %%, state %.1f %%)\n",
-                 options.Frames, total, total > 0.0 ? options.Frames / total : 0.0,
-                 share(replay.ReadBackTime()), share(png), share(webp), share(stateTime));
-    return 0;
-}
-
 } // namespace
 
 Replay::Replay(const Options& options) : Settings(options) {
     Current = this;
     scriptedclock::Set(options.StartMs);
-    TStartup startup;
-    startup.Window.Windowed = true;
-    startup.Window.Frameless = true;
-    startup.FixedSeed = true;
-    startup.Seed = options.Seed;
+    // A windowed, frameless window of the screen's size; the seed of the options.
+    const TStartup startup = {{true, true}, true, options.Seed};
     Started = StartProgram(startup, TickReference);
 }
 
@@ -190,11 +111,10 @@ void Replay::ReadBackPicture() {
         picture->Width = ScreenWidth;
         picture->Height = ScreenHeight;
         picture->Pixels.resize(static_cast<std::size_t>(ScreenWidth) * ScreenHeight * 4u);
-        Timed(Current->ReadBack, [picture] {
-            glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
-                         picture->Pixels.data());
-            return true;
-        });
+        const Clock::time_point start = Clock::now();
+        glReadPixels(0, 0, picture->Width, picture->Height, GL_RGBA, GL_UNSIGNED_BYTE,
+                     picture->Pixels.data());
+        Current->ReadBack += Clock::now() - start;
     }
 }
 
@@ -204,23 +124,7 @@ bool Replay::RunFrame(std::uint32_t frame, Frame* picture) {
     Picture = picture;
     LastTicks = 0;
     ::RunFrame(Message, TickReference, hooks);
-    Picture = nullptr;
     return Running;
-}
-
-bool WriteStateHeader(OutputFile& file, std::string& error) {
-    const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
-    return file.Write("PTSTATE1", 8, error) &&
-           file.Write(versionAndSize, sizeof versionAndSize, error);
-}
-
-bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
-                std::string& error) {
-    const std::uint32_t head[5] = {frame, static_cast<std::uint32_t>(time),
-                                   static_cast<std::uint32_t>(replay.Reference()), replay.Ticks(),
-                                   RandSeed};
-    return file.Write(head, sizeof head, error) && WriteSystem(file, *Emitter, error) &&
-           WriteSystem(file, *Flame, error);
 }
 
 int Run(const Options& options) {
@@ -229,7 +133,80 @@ int Run(const Options& options) {
         std::fprintf(stderr, "particles-capture: no window with an OpenGL context\n");
         return 1;
     }
-    return Capture(options, replay);
+    std::string error;
+    // Every output is made before the first frame, so that an unwritable path fails at once.
+    OutputFile state;
+    AnimationWriter animation;
+    const bool animated = !options.AnimationFile.empty();
+    bool ok = (options.StateFile.empty() ||
+               (state.Open(options.StateFile, error) && WriteStateHeader(state, error))) &&
+              (!animated || animation.Open(options.AnimationFile, ScreenWidth, ScreenHeight,
+                                           options.Quality, error)) &&
+              (options.OutDir.empty() || MakeDirectory(options.OutDir, error));
+
+    const bool pictures = !options.OutDir.empty() || animated;
+    Frame picture;
+    Clock::duration png{}, webp{}, stateTime{};
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastProgress = start;
+    // Milliseconds into the animation of the last written frame, and how long it has lasted (0
+    // before the first: a written frame lasts at least 1 ms).
+    long long animationMs = 0;
+    int lastInterval = 0;
+    std::int32_t lastWritten = options.StartMs;
+
+    for (std::uint32_t frame = 1; ok && frame <= options.Frames; ++frame) {
+        const bool written = IsWritten(options, frame);
+        if (!replay.RunFrame(frame, written && pictures ? &picture : nullptr)) {
+            error = "the window went before frame " + std::to_string(frame) + " was drawn";
+            ok = false;
+        } else if (written) {
+            const std::int32_t time = FrameTime(options, frame);
+            animationMs += lastInterval;
+            if (animated && animationMs > INT_MAX / 2) {
+                error = "cannot write " + options.AnimationFile + ": too long an animation";
+                ok = false;
+            }
+            ok = ok && (options.OutDir.empty() || Timed(png, [&] {
+                            return WritePng(FramePath(options.OutDir, frame), picture, error);
+                        }));
+            ok = ok && (!animated || Timed(webp, [&] {
+                     return animation.Add(picture, static_cast<int>(animationMs), error);
+                 }));
+            ok = ok && (!state.Stream() || Timed(stateTime, [&] {
+                     return WriteState(state, frame, time, replay, error);
+                 }));
+            // The first written frame's interval is the frame's own step.
+            lastInterval = Duration(
+                lastInterval > 0 || frame == 1 ? lastWritten : FrameTime(options, frame - 1), time);
+            lastWritten = time;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - lastProgress >= std::chrono::seconds(2) && frame < options.Frames) {
+            std::fprintf(stderr, "particles-capture: frame %u of %u\n", frame, options.Frames);
+            lastProgress = now;
+        }
+    }
+    // The last written frame lasts as long as the interval before it.
+    ok = ok && (!animated || Timed(webp, [&] {
+             return animation.Finish(static_cast<int>(animationMs + lastInterval), error);
+         }));
+    ok = ok && (!state.Stream() || Timed(stateTime, [&] { return state.Commit(error); }));
+    if (!ok) {
+        std::fprintf(stderr, "particles-capture: %s\n", error.c_str());
+        return 1;
+    }
+
+    const double total = Seconds(Clock::now() - start).count();
+    const auto share = [total](Clock::duration d) {
+        return total > 0.0 ? 100.0 * Seconds(d).count() / total : 0.0;
+    };
+    std::fprintf(stderr,
+                 "particles-capture: %u frames in %.2f s, %.1f frames per second "
+                 "(read-back %.1f %%, PNG %.1f %%, animation %.1f %%, state %.1f %%)\n",
+                 options.Frames, total, total > 0.0 ? options.Frames / total : 0.0,
+                 share(replay.ReadBackTime()), share(png), share(webp), share(stateTime));
+    return 0;
 }
 
 } // namespace capture

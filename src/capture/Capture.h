@@ -14,22 +14,7 @@
 // picture shows what the frame drew: the state the previous frame's ticks left. Its state record
 // is what the frame's own ticks left: the state the next frame draws.
 //
-// The state file (--state), all numbers little-endian:
-//   header, 16 bytes: the 8 bytes "PTSTATE1"; u32 1, the format's version; u32 57, the size of
-//                     one particle record
-//   then, for each written frame in order:
-//     u32 frame       the frame's number, from 1
-//     i32 time        the frame's clock reading in ms (CurrentTime)
-//     i32 reference   the loop's tick reference after the frame's ticks
-//     u32 ticks       how many times the frame ran UpdateScene
-//     u32 seed        RandSeed, the whole state of the random generator, after the ticks
-//     two systems, the spray (Emitter) first, then the flame (Flame), each:
-//       f32 LastUpdate, f32 LastEmit (seconds); i32 Count (slots: 1000 and 3000)
-//       Count particle records of 57 bytes, every slot, free or not, as the program keeps them:
-//       Position (3 x f32), Color (4 x f32), Velocity (3 x f32), Reserved1, Reserved2, Age, Life
-//       (f32 each), Alive (u8)
-// The size of a frame's record is thus 20 + 2 x 12 + 4000 x 57 = 228,044 bytes.
-//
+// The state file (--state) is laid out as README.md ("Replaying a run") says, field by field.
 // The same arguments give the same bytes in every file, run after run: the state depends on the
 // seed and the frame times only, never on the machine's speed or on the OpenGL implementation;
 // the pictures depend on the implementation's rasterisation as well.
@@ -37,7 +22,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <string>
 
 #include "capture/Options.h"
 #include "capture/Output.h"
@@ -77,12 +61,6 @@ class Replay {
     Frame* Picture = nullptr;
     std::chrono::steady_clock::duration ReadBack{};
 };
-
-// Appends the state after frame `frame`, in the format above, to `file` (header written by
-// WriteStateHeader). False with the reason in `error` when a write fails.
-bool WriteStateHeader(OutputFile& file, std::string& error);
-bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
-                std::string& error);
 
 // The whole capture: exit code 0, 1 (a file that cannot be read or written, no window) or 2.
 int Run(const Options& options);

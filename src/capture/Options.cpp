@@ -5,24 +5,26 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <set>
 
 namespace capture {
 namespace {
 
-// Whole decimal numbers only: no sign unless allowed, no spaces, no exponent, no hex.
-bool ParseInteger(const char* text, long long low, long long high, long long& value) {
+// The clock's readings: any 32-bit count, signed or unsigned, kept modulo 2^32 like the counter's.
+constexpr long long MinTime = -2147483648LL;
+constexpr long long MaxTime = 4294967295LL;
+
+// Whole decimal numbers only: no sign unless allowed, no spaces, no exponent, no hex. `field`
+// takes the value, modulo 2^32 as a clock reading is, only when it is from `low` to `high`.
+template <typename T> bool ParseWhole(const char* text, long long low, long long high, T& field) {
+    long long value = 0;
     const char* end = text + std::strlen(text);
     const std::from_chars_result r = std::from_chars(text, end, value);
-    return r.ec == std::errc() && r.ptr == end && value >= low && value <= high;
-}
-
-// A clock reading: any 32-bit count, signed or unsigned, kept modulo 2^32 like the counter's.
-bool ParseTime(const char* text, std::int32_t& ms) {
-    long long value = 0;
-    if (!ParseInteger(text, -2147483648LL, 4294967295LL, value)) {
+    if (r.ec != std::errc() || r.ptr != end || value < low || value > high) {
         return false;
     }
-    ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFLL));
+    field = static_cast<T>(static_cast<std::uint32_t>(value));
     return true;
 }
 
@@ -52,23 +54,21 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
             continue;
         }
         ++number;
-        const std::size_t first = line.find_first_not_of(" \t");
-        const std::string value =
-            first == std::string::npos
-                ? std::string()
-                : line.substr(first, line.find_last_not_of(" \t") - first + 1);
-        line.clear();
+        // Spaces and tabs around the time are allowed.
+        line.erase(0, line.find_first_not_of(" \t"));
+        line.erase(line.find_last_not_of(" \t") + 1);
         std::int32_t ms = 0;
-        if (value.empty() || value[0] == '#') {
+        if (line.empty() || line[0] == '#') {
             // nothing on this line
-        } else if (!ParseTime(value.c_str(), ms)) {
-            error = name + ":" + std::to_string(number) + ": \"" + value +
+        } else if (!ParseWhole(line.c_str(), MinTime, MaxTime, ms)) {
+            error = name + ":" + std::to_string(number) + ": \"" + line +
                     "\" is not a time in milliseconds";
         } else if (times.size() == MaxTimes) {
             error = name + ": more than " + std::to_string(MaxTimes) + " times";
         } else {
             times.push_back(ms);
         }
+        line.clear();
         if (c == EOF) {
             break;
         }
@@ -83,19 +83,22 @@ bool ReadTimes(const std::string& name, std::vector<std::int32_t>& times, std::s
     return error.empty();
 }
 
-// An option: a whole number from Low to High into *Count or *Number, a clock reading into
-// *Number (Time), or a text that may not be empty into *Text; what an error says of a bad value.
+// An option: its name, what an error says of a bad value, what takes the value (false: bad).
 struct OptionRule {
     const char* Name;
     const char* Bad;
-    long long Low;
-    long long High;
-    std::uint32_t* Count;
-    std::int32_t* Number;
-    std::string* Text;
-    bool* Given;
-    bool Time;
+    std::function<bool(const char*)> Take;
 };
+
+// A whole number from `low` to `high` into `field`.
+template <typename T> auto Whole(T& field, long long low, long long high) {
+    return [&field, low, high](const char* text) { return ParseWhole(text, low, high, field); };
+}
+
+// A text that may not be empty into `field`.
+auto Text(std::string& field) {
+    return [&field](const char* text) { return !field.assign(text).empty(); };
+}
 
 } // namespace
 const char* Usage() {
@@ -119,29 +122,24 @@ const char* Usage() {
            "Exit status: 0 done, 1 a file could not be read or written, 2 bad options.\n";
 }
 
-Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
-    options = Options();
-    Options& o = options;
-    bool seed = false, step = false, frames = false;
+Parsed ParseOptions(int argc, const char* const* argv, Options& o, std::string& error) {
+    o = Options();
+    std::set<std::string> given;
     std::string timesFile;
     const char* const count = "not a whole number from 1 to 1000000000";
-    const char* const path = "no path";
     const OptionRule rules[] = {
-        {"--seed", "not a whole number from 0 to 4294967295", 0, 4294967295LL, &o.Seed, nullptr,
-         nullptr, &seed, false},
-        {"--start-ms", "not a 32-bit count of milliseconds", 0, 0, nullptr, &o.StartMs, nullptr,
-         nullptr, true},
-        {"--step-ms", "not a whole number of milliseconds from 0 to 86400000", 0, 86400000, nullptr,
-         &o.StepMs, nullptr, &step, false},
-        {"--times", "no file name", 0, 0, nullptr, nullptr, &timesFile, nullptr, false},
-        {"--frames", count, 1, 1000000000, &o.Frames, nullptr, nullptr, &frames, false},
-        {"--every", count, 1, 1000000000, &o.Every, nullptr, nullptr, nullptr, false},
-        {"--first", count, 1, 1000000000, &o.First, nullptr, nullptr, nullptr, false},
-        {"--out", path, 0, 0, nullptr, nullptr, &o.OutDir, nullptr, false},
-        {"--state", path, 0, 0, nullptr, nullptr, &o.StateFile, nullptr, false},
-        {"--animation", path, 0, 0, nullptr, nullptr, &o.AnimationFile, nullptr, false},
-        {"--quality", "not a whole number from 0 to 100", 0, 100, nullptr, &o.Quality, nullptr,
-         nullptr, false},
+        {"--seed", "not a whole number from 0 to 4294967295", Whole(o.Seed, 0, 4294967295LL)},
+        {"--start-ms", "not a 32-bit count of milliseconds", Whole(o.StartMs, MinTime, MaxTime)},
+        {"--step-ms", "not a whole number of milliseconds from 0 to 86400000",
+         Whole(o.StepMs, 0, 86400000)},
+        {"--times", "no file name", Text(timesFile)},
+        {"--frames", count, Whole(o.Frames, 1, 1000000000)},
+        {"--every", count, Whole(o.Every, 1, 1000000000)},
+        {"--first", count, Whole(o.First, 1, 1000000000)},
+        {"--out", "no path", Text(o.OutDir)},
+        {"--state", "no path", Text(o.StateFile)},
+        {"--animation", "no path", Text(o.AnimationFile)},
+        {"--quality", "not a whole number from 0 to 100", Whole(o.Quality, 0, 100)},
     };
     const auto failed = [&error](std::string text) {
         error = std::move(text);
@@ -161,8 +159,8 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
             return Parsed::Help;
         }
         const OptionRule* rule = nullptr;
-        for (const OptionRule& s : rules) {
-            rule = name == s.Name ? &s : rule;
+        for (const OptionRule& r : rules) {
+            rule = name == r.Name ? &r : rule;
         }
         if (!rule) {
             return failed("unknown option " + name);
@@ -171,27 +169,14 @@ Parsed ParseOptions(int argc, const char* const* argv, Options& options, std::st
             return failed(name + " needs a value");
         }
         argument = argument ? argument : argv[++i];
-        long long value = 0;
-        std::int32_t ms = 0;
-        const bool good = rule->Text   ? *argument != '\0'
-                          : rule->Time ? ParseTime(argument, ms)
-                                       : ParseInteger(argument, rule->Low, rule->High, value);
-        if (!good) {
+        if (!rule->Take(argument)) {
             return failed(name + " " + argument + ": " + rule->Bad);
         }
-        if (rule->Text) {
-            *rule->Text = argument;
-        } else if (rule->Count) {
-            *rule->Count = static_cast<std::uint32_t>(value);
-        } else {
-            *rule->Number = rule->Time ? ms : static_cast<std::int32_t>(value);
-        }
-        if (rule->Given) {
-            *rule->Given = true;
-        }
+        given.insert(name);
     }
 
-    if (!seed) {
+    const bool step = given.count("--step-ms") > 0, frames = given.count("--frames") > 0;
+    if (!given.count("--seed")) {
         return failed("--seed is missing");
     }
     if (step == !timesFile.empty()) {

@@ -32,11 +32,10 @@ const char* Usage();
 
 // The clock reading of frame `frame` (1-based), wrapping in 32 bits like the counter.
 inline std::int32_t FrameTime(const Options& options, std::uint32_t frame) {
-    if (!options.Times.empty()) {
-        return options.Times[frame - 1];
-    }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(options.StartMs) +
-                                     frame * static_cast<std::uint32_t>(options.StepMs));
+    return !options.Times.empty()
+               ? options.Times[frame - 1]
+               : static_cast<std::int32_t>(static_cast<std::uint32_t>(options.StartMs) +
+                                           frame * static_cast<std::uint32_t>(options.StepMs));
 }
 
 // Whether frame `frame` (1-based) is one of the written frames.

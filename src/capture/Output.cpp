@@ -11,7 +11,6 @@
 
 #include <png.h>
 #include <webp/encode.h>
-#include <webp/mux.h>
 #include <zlib.h>
 
 namespace capture {
@@ -23,8 +22,7 @@ namespace {
 // The temporary files being written, for the signal handler: an interrupted capture leaves none
 // behind. A run has at most three at once (state, animation, one PNG). Each entry points into
 // its OutputFile's name, which stays as it is until the entry is cleared.
-constexpr int MaxPending = 4;
-std::atomic<const char*> Pending[MaxPending]; // lock-free: safe in a handler
+std::atomic<const char*> Pending[4]; // lock-free: safe in a handler
 
 void OnTerminatingSignal(int signal) {
     for (const std::atomic<const char*>& entry : Pending) {
@@ -36,21 +34,14 @@ void OnTerminatingSignal(int signal) {
     std::raise(signal);
 }
 
-// A slot for `path`, or -1 when none is free.
-int Track(const std::string& path) {
-    for (int i = 0; i < MaxPending; ++i) {
-        const char* none = nullptr;
-        if (Pending[i].compare_exchange_strong(none, path.c_str())) {
-            return i;
+// Replaces the first entry that holds `from` with `to`: from null to add a path (not tracked
+// when all entries are taken), to null to remove it.
+void Exchange(const char* from, const char* to) {
+    for (std::atomic<const char*>& entry : Pending) {
+        const char* expected = from;
+        if (entry.compare_exchange_strong(expected, to)) {
+            return;
         }
-    }
-    return -1;
-}
-
-void Untrack(int& slot) {
-    if (slot >= 0) {
-        Pending[slot].store(nullptr);
-        slot = -1;
     }
 }
 
@@ -69,20 +60,19 @@ std::string OutputFile::Failed(const char* what) const {
 bool OutputFile::Open(const std::string& path, std::string& error) {
     Abandon();
     Final = path;
-    const std::size_t slash = path.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t start = path.rfind('/') + 1; // 0 without a slash
+    const std::string name = path.substr(start);
     if (name.empty()) {
         error = Failed("the path names a directory");
         return false;
     }
     // In the same directory, so that the rename never crosses file systems.
-    Temporary = directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
-    Slot = Track(Temporary);
+    Temporary = path.substr(0, start) + "." + name + "." + std::to_string(getpid()) + ".tmp";
+    Exchange(nullptr, Temporary.c_str());
     File = std::fopen(Temporary.c_str(), "wbe"); // e: close on exec
     if (!File) {
         error = Failed(std::strerror(errno));
-        Untrack(Slot);
+        Exchange(Temporary.c_str(), nullptr);
         Temporary.clear();
     }
     return File != nullptr;
@@ -106,7 +96,7 @@ bool OutputFile::Commit(std::string& error) {
         Abandon();
         return false;
     }
-    Untrack(Slot);
+    Exchange(Temporary.c_str(), nullptr);
     Temporary.clear();
     return true;
 }
@@ -118,7 +108,7 @@ void OutputFile::Abandon() {
     }
     if (!Temporary.empty()) {
         std::remove(Temporary.c_str());
-        Untrack(Slot);
+        Exchange(Temporary.c_str(), nullptr);
         Temporary.clear();
     }
 }
@@ -128,13 +118,11 @@ void OutputFile::Abandon() {
 namespace {
 
 // libpng reports errors by longjmp to the setjmp of the call that failed; the message is kept.
-struct PngError {
-    char Text[200];
-};
+using PngError = char[200];
 
 void OnPngError(png_structp png, png_const_charp message) {
     auto* error = static_cast<PngError*>(png_get_error_ptr(png));
-    std::snprintf(error->Text, sizeof error->Text, "%s", message);
+    std::snprintf(*error, sizeof *error, "%s", message);
     png_longjmp(png, 1);
 }
 
@@ -147,7 +135,7 @@ bool EncodePng(std::FILE* file, png_bytepp rows, int width, int height, PngError
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr); // a null png is no error here
-        std::snprintf(error.Text, sizeof error.Text, "out of memory");
+        std::snprintf(error, sizeof error, "out of memory");
         return false;
     }
     if (setjmp(png_jmpbuf(png))) {
@@ -177,26 +165,19 @@ bool WritePng(const std::string& path, const Frame& frame, std::string& error) {
         return false;
     }
     // The frame is bottom row first; the PNG top row first.
-    std::vector<png_bytep> rows(static_cast<std::size_t>(frame.Height));
-    for (int y = 0; y < frame.Height; ++y) {
-        rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(
-            &frame.Pixels[static_cast<std::size_t>(frame.Height - 1 - y) * frame.Width * 4u]);
+    std::vector<png_bytep> rows;
+    for (int y = frame.Height - 1; y >= 0; --y) {
+        rows.push_back(const_cast<png_bytep>(&frame.Pixels[std::size_t(y) * frame.Width * 4u]));
     }
     PngError failure{};
     if (!EncodePng(file.Stream(), rows.data(), frame.Width, frame.Height, failure)) {
-        error = "cannot write " + path + ": " + failure.Text;
+        error = file.Failed(failure);
         return false;
     }
     return file.Commit(error);
 }
 
 // ---- animated WebP -------------------------------------------------------------------------
-
-AnimationWriter::~AnimationWriter() {
-    if (Encoder) {
-        WebPAnimEncoderDelete(Encoder);
-    }
-}
 
 bool AnimationWriter::Open(const std::string& path, int width, int height, int quality,
                            std::string& error) {
@@ -206,14 +187,14 @@ bool AnimationWriter::Open(const std::string& path, int width, int height, int q
     }
     WebPAnimEncoderOptions options;
     if (!WebPAnimEncoderOptionsInit(&options)) {
-        error = "cannot write " + path + ": libwebp's version does not match its header";
+        error = File.Failed("libwebp's version does not match its header");
         return false;
     }
     options.anim_params.loop_count = 0; // forever
     options.anim_params.bgcolor = 0xFF000000;
     Encoder = WebPAnimEncoderNew(width, height, &options);
     if (!Encoder) {
-        error = "cannot write " + path + ": the animation encoder cannot start";
+        error = File.Failed("the animation encoder cannot start");
     }
     Quality = quality;
     return Encoder != nullptr;
@@ -223,7 +204,7 @@ bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     WebPConfig config;
     WebPPicture picture;
     if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) {
-        error = "cannot write " + File.Path() + ": libwebp's version does not match its header";
+        error = File.Failed("libwebp's version does not match its header");
         return false;
     }
     config.quality = static_cast<float>(Quality);
@@ -240,7 +221,7 @@ bool AnimationWriter::Add(const Frame& frame, int ms, std::string& error) {
     ok = ok && WebPAnimEncoderAdd(Encoder, &picture, ms, &config) != 0;
     WebPPictureFree(&picture);
     if (!ok) {
-        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+        error = File.Failed(WebPAnimEncoderGetError(Encoder));
     }
     return ok;
 }
@@ -250,7 +231,7 @@ bool AnimationWriter::Finish(int endMs, std::string& error) {
     WebPDataInit(&data);
     if (!WebPAnimEncoderAdd(Encoder, nullptr, endMs, nullptr) ||
         !WebPAnimEncoderAssemble(Encoder, &data)) {
-        error = "cannot write " + File.Path() + ": " + WebPAnimEncoderGetError(Encoder);
+        error = File.Failed(WebPAnimEncoderGetError(Encoder));
         File.Abandon();
         return false;
     }

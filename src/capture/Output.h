@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct WebPAnimEncoder;
+#include <webp/mux.h>
 
 namespace capture {
 
@@ -30,15 +30,12 @@ class OutputFile {
     // Closes the file, if open, and removes it.
     void Abandon();
 
-    const std::string& Path() const { return Final; }
-
-  private:
+    // "cannot write PATH: WHAT", of the final path.
     std::string Failed(const char* what) const;
 
-    std::string Final;
-    std::string Temporary;
+  private:
+    std::string Final, Temporary;
     std::FILE* File = nullptr;
-    int Slot = -1; // in the list of temporaries that a signal removes
 };
 
 // From now on SIGINT, SIGTERM and SIGHUP remove the temporary files of every OutputFile being
@@ -47,8 +44,7 @@ void RemoveTemporariesOnSignals();
 
 // An RGBA frame as glReadPixels gives it: bottom row first, 4 bytes a pixel.
 struct Frame {
-    int Width = 0;
-    int Height = 0;
+    int Width = 0, Height = 0;
     std::vector<std::uint8_t> Pixels;
 };
 
@@ -56,13 +52,11 @@ struct Frame {
 // nothing else that varies from run to run.
 bool WritePng(const std::string& path, const Frame& frame, std::string& error);
 
-// One animated WebP (lossy frames, looping forever) of frames added at increasing times.
+// One animated WebP (lossy frames, looping forever) of frames added at increasing times. Not
+// copied, as its file is not.
 class AnimationWriter {
   public:
-    AnimationWriter() = default;
-    ~AnimationWriter();
-    AnimationWriter(const AnimationWriter&) = delete;
-    AnimationWriter& operator=(const AnimationWriter&) = delete;
+    ~AnimationWriter() { WebPAnimEncoderDelete(Encoder); } // null is allowed
 
     bool Open(const std::string& path, int width, int height, int quality, std::string& error);
     // Shows `frame` from `ms` on (milliseconds since the animation's start, increasing).
