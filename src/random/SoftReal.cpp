@@ -14,8 +14,8 @@ __extension__ typedef __int128 I128;
 // signed (unsigned ones of 64-bit values are slow on x86-64): the estimates need no more.
 std::uint64_t IntegerSqrt(U128 n, std::uint64_t significand, int shift) {
     const double estimate =
-        std::sqrt(static_cast<double>(static_cast<std::int64_t>(significand >> 11)) *
-                  (shift == 64 ? 0x1p75 : 0x1p74));
+        std::sqrt(static_cast<double>(static_cast<std::int64_t>(significand >> 11)) * 0x1p74 *
+                  static_cast<double>(shift - 62));
     // Halved below 2^63 for the signed conversion; the lost unit is corrected below.
     const double half = estimate * 0.5;
     std::uint64_t r =
@@ -26,20 +26,18 @@ std::uint64_t IntegerSqrt(U128 n, std::uint64_t significand, int shift) {
     const auto residual = static_cast<I128>(n - static_cast<U128>(r) * r);
     const double step = static_cast<double>(static_cast<std::int64_t>(residual >> 16)) * 0x1p16 /
                         (2.0 * static_cast<double>(static_cast<std::int64_t>(r >> 1)) * 2.0);
+    // Saturating at 2^64 - 1, by a mask (the step's sign is a coin toss).
     const auto add = static_cast<std::int64_t>(step);
-    if (add > 0 && r > ~0ull - static_cast<std::uint64_t>(add)) {
-        r = ~0ull;
-    } else {
-        r += static_cast<std::uint64_t>(add);
-    }
+    const std::uint64_t sum = r + static_cast<std::uint64_t>(add);
+    r = sum | (0 - static_cast<std::uint64_t>((add > 0) & (sum < r)));
     // Within a few units now: the residual decides, by additions ((r + 1)^2 = r^2 + 2r + 1),
     // one step each way by selects (the usual case), then loops as a guard.
     U128 square = static_cast<U128>(r) * r;
     const bool over = square > n;
-    square -= over ? 2 * static_cast<U128>(r) - 1 : 0;
+    square -= (2 * static_cast<U128>(r) - 1) & (0 - static_cast<U128>(over));
     r -= over;
-    const bool under = r != ~0ull && n - square > 2 * static_cast<U128>(r);
-    square += under ? 2 * static_cast<U128>(r) + 1 : 0;
+    const bool under = (r != ~0ull) & (n - square > 2 * static_cast<U128>(r));
+    square += (2 * static_cast<U128>(r) + 1) & (0 - static_cast<U128>(under));
     r += under;
     while (square > n) {
         square -= 2 * static_cast<U128>(r) - 1;
@@ -67,17 +65,16 @@ SoftReal Sqrt(SoftReal a) {
     const SoftReal::Unpacked u = a.Unpack();
     // a = n * 2^e with an even e and n in [2^126, 2^128); its root is sqrt(n) * 2^(e/2).
     std::int32_t e = u.Exponent - 127;
-    int shift = 64;
-    if ((e & 1) != 0) {
-        shift = 63;
-        ++e;
-    }
+    const std::int32_t odd = e & 1; // a coin toss: no branch
+    const int shift = 64 - odd;
+    e += odd;
     const U128 n = static_cast<U128>(u.Significand) << shift;
     const std::uint64_t root = IntegerSqrt(n, u.Significand, shift);
     // The root lies above root + 1/2 exactly when n - root^2 > root (it never lies on it), and
     // is exact when the residual is zero: a rounding bit and a sticky bit say which.
     const U128 residual = n - static_cast<U128>(root) * root;
-    const std::uint64_t below = residual == 0 ? 0 : (residual > root ? (1ull << 63) | 1 : 1);
+    const std::uint64_t below = static_cast<std::uint64_t>(residual != 0) |
+                                (static_cast<std::uint64_t>(residual > root) << 63);
     // The root of a finite value is always normal.
     return SoftReal::RoundNormal(false, e / 2 + 63 + SoftReal::Bias, root, below);
 }

@@ -293,7 +293,8 @@ class SoftReal {
 
     // The nearest value of the IEEE format (ties to even, subnormals, overflow to infinity), as
     // its bits. A NaN keeps its sign and the top fraction bits, and is quieted.
-    template <int FracBits, int ExpBits> constexpr std::uint64_t ToBinary() const {
+    template <int FracBits, int ExpBits>
+    __attribute__((always_inline)) constexpr std::uint64_t ToBinary() const {
         constexpr std::int32_t maxField = (1 << ExpBits) - 1;
         constexpr std::int32_t bias = maxField >> 1;
         constexpr std::uint64_t infinity = static_cast<std::uint64_t>(maxField) << FracBits;
@@ -309,6 +310,18 @@ class SoftReal {
                 (static_cast<std::uint64_t>(Field() - Bias - minExponent) << FracBits) + kept;
             return sign | (magnitude >= infinity ? infinity : magnitude);
         }
+        return ToBinarySlow<FracBits, ExpBits>();
+    }
+
+    // The rest of ToBinary: NaNs, infinities, zeros, subnormal inputs, results out of the
+    // format's normal range. Out of line, so the common case stays small enough to inline.
+    template <int FracBits, int ExpBits>
+    __attribute__((noinline)) constexpr std::uint64_t ToBinarySlow() const {
+        constexpr std::int32_t maxField = (1 << ExpBits) - 1;
+        constexpr std::int32_t bias = maxField >> 1;
+        constexpr std::uint64_t infinity = static_cast<std::uint64_t>(maxField) << FracBits;
+        const std::uint64_t sign = static_cast<std::uint64_t>(Negative()) << (FracBits + ExpBits);
+        constexpr std::int32_t minExponent = 1 - bias;
         if (IsNaN()) {
             return sign | infinity | (1ull << (FracBits - 1)) |
                    ((Significand << 1) >> (64 - FracBits));
@@ -417,12 +430,19 @@ class SoftReal {
 
     // The sum of two normal numbers in 64-bit words where the result is normal; +0 where the
     // general path must go (an exact zero, a subnormal result).
-    static constexpr SoftReal AddNormal(SoftReal a, SoftReal b) {
-        const bool swap =
-            a.Field() < b.Field() || (a.Field() == b.Field() && a.Significand < b.Significand);
-        const SoftReal larger = swap ? b : a, smaller = swap ? a : b;
-        a = larger;
-        b = smaller;
+    __attribute__((always_inline)) static constexpr SoftReal AddNormal(SoftReal a, SoftReal b) {
+        // The larger magnitude first, by masks: which one it is is a coin toss for the sums the
+        // engine makes (x*x + y*y), and a compiler turns a select on it into a branch.
+        const std::uint64_t swap =
+            0 - static_cast<std::uint64_t>(((static_cast<U128>(a.Field()) << 64) | a.Significand) <
+                                           ((static_cast<U128>(b.Field()) << 64) | b.Significand));
+        const std::uint64_t significands = (a.Significand ^ b.Significand) & swap;
+        const auto signExponents =
+            static_cast<std::uint16_t>((a.SignExponent ^ b.SignExponent) & swap);
+        a.Significand ^= significands;
+        b.Significand ^= significands;
+        a.SignExponent ^= signExponents;
+        b.SignExponent ^= signExponents;
         const std::int32_t d = a.Field() - b.Field();
         if (d >= 66) {
             return a; // b lies below a quarter of a's unit in the last place
@@ -431,8 +451,9 @@ class SoftReal {
         // where its last bit is or-ed into the sticky bit.
         const std::uint64_t y = b.Significand;
         const std::uint64_t smallHigh = d >= 64 ? 0 : y >> d;
+        // (y << 1) << (63 - d) is y << (64 - d), and 0 for d = 0, without a branch on d.
         const std::uint64_t smallLow =
-            d == 0 ? 0 : (d < 64 ? y << (64 - d) : (d == 64 ? y : (y >> 1) | (y & 1)));
+            d < 64 ? (y << 1) << (63 - d) : (d == 64 ? y : (y >> 1) | (y & 1));
         std::int32_t field = a.Field();
         std::uint64_t high = 0, low = 0;
         if (a.Negative() == b.Negative()) {
@@ -440,27 +461,22 @@ class SoftReal {
             low = smallLow;
             // Carried out: one place down (selects, not branches).
             const std::uint64_t carry = high < a.Significand;
-            low = carry ? (low >> 1) | (low & 1) | (high << 63) : low;
-            high = carry ? (high >> 1) | Top : high;
+            low = (low >> carry) | (low & carry) | ((high << 63) & (0 - carry));
+            high = (high >> carry) | (carry << 63);
             field += static_cast<std::int32_t>(carry);
         } else {
             low = 0 - smallLow;
             high = a.Significand - smallHigh - (smallLow != 0);
-            if (d < 2) {
-                // Cancellation of any number of bits, but then the difference is exact (at most
-                // one bit below high, and it moves up with the shift).
-                if (high == 0) {
-                    return Zero(false); // zero, or all of it in low: the general path
-                }
-                const int shift = __builtin_clzll(high);
-                if (shift != 0) {
-                    high = (high << shift) | (low >> (64 - shift));
-                    low <<= shift;
-                    field -= shift;
-                }
-            } else {
-                Normalise(high, low, field); // at most one bit
+            // For d < 2, cancellation of any number of bits, but then the difference is exact
+            // (at most one bit below high, and it moves up with the shift); for d >= 2, at most
+            // one bit. One shift by the leading zeros serves both, without a branch on d.
+            if (high == 0) {
+                return Zero(false); // zero, or all of it in low: the general path
             }
+            const int shift = __builtin_clzll(high);
+            high = (high << shift) | ((low >> 1) >> (63 - shift));
+            low <<= shift;
+            field -= shift;
             if (field < 1) {
                 return Zero(false);
             }
@@ -515,7 +531,8 @@ class SoftReal {
         const std::uint64_t x = a.Significand, y = b.Significand;
         const bool above = x >= y; // x / y in [1, 2), else in [1/2, 1)
         // q = floor(n * 2^64 / y) with n < y: it fits 64 bits (at most 2^64 - 2).
-        const std::uint64_t n = above ? x - y : x;
+        const std::uint64_t aboveMask = 0 - static_cast<std::uint64_t>(above);
+        const std::uint64_t n = x - (y & aboveMask);
         const U128 numerator = static_cast<U128>(n) << 64;
         // One division, for a reciprocal that both steps below multiply by.
         const double reciprocal = 1.0 / Estimate(y);
@@ -531,12 +548,13 @@ class SoftReal {
             static_cast<double>(static_cast<std::int64_t>(remainder >> 16)) * 0x1p16 * reciprocal));
         remainder = static_cast<I128>(numerator - static_cast<U128>(q) * y);
         // Within one: a step each way by selects; the loops are a guard that never runs.
-        const bool low1 = remainder < 0;
+        // (Masks, not ?:, which a compiler may turn into branches that go either way.)
+        const std::uint64_t low1 = remainder < 0;
         q -= low1;
-        remainder += low1 ? y : 0;
-        const bool high1 = remainder >= static_cast<I128>(y);
+        remainder += static_cast<I128>(y & (0 - low1));
+        const std::uint64_t high1 = remainder >= static_cast<I128>(y);
         q += high1;
-        remainder -= high1 ? y : 0;
+        remainder -= static_cast<I128>(y & (0 - high1));
         while (remainder < 0) {
             --q;
             remainder += y;
@@ -549,10 +567,12 @@ class SoftReal {
         // quotient bit from the doubled remainder. Selects, not branches.
         const U128 twice = static_cast<U128>(remainder) << 1;
         const std::uint64_t sticky = remainder != 0;
-        const std::uint64_t next = twice >= y ? Top | (twice != y) : sticky;
+        const std::uint64_t nextBit = 0 - static_cast<std::uint64_t>(twice >= y);
+        const std::uint64_t next =
+            ((Top | static_cast<std::uint64_t>(twice != y)) & nextBit) | (sticky & ~nextBit);
         const std::int32_t field = a.Field() - b.Field() + Bias - !above;
-        const std::uint64_t significand = above ? Top | (q >> 1) : q;
-        const std::uint64_t low = above ? (q << 63) | sticky : next;
+        const std::uint64_t significand = ((Top | (q >> 1)) & aboveMask) | (q & ~aboveMask);
+        const std::uint64_t low = (((q << 63) | sticky) & aboveMask) | (next & ~aboveMask);
         if (field < 1) {
             return Zero(false);
         }
