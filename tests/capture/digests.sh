@@ -6,46 +6,23 @@
 #   digests.sh CAPTURE SOURCE-DIR      (runs in SOURCE-DIR, whose DATA/ holds the sprites)
 #
 # The state is the tool's --state file: every particle slot of both systems, the generator and
-# the frame loop's tick reference. It depends on nothing but the seed and the frame times, so
-# these digests hold on every machine. A change of one bit anywhere in the simulation changes
-# them. When a change of the simulation is intended, re-pin them: from the source tree, for each
-# SEED and STEP below,
-#   build/default/particles-capture --seed SEED --step-ms STEP --frames 300 --every 300 \
-#       --state /tmp/state.bin && sha256sum /tmp/state.bin
-# and say in the commit why the state had to change.
+# the frame loop's tick reference. The pinned digests, and how to re-pin them, are in
+# pinned-states.sh.
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 CAPTURE SOURCE-DIR" >&2; exit 2; }
 capture=$(realpath "$1")
+. "$(dirname "$(realpath "$0")")/pinned-states.sh"
 cd "$2" || exit 1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
 
-pinned=(
-    "1 16 01fe6c2892d41ee5a4e537f5d62bc2ceef446d6b06c5daa2a3ed701763d97a1f"
-    "1 33 8d6f477761e68b34cd57acfe1bb897d2b934ef969d3d2a2542df951db3d63ec2"
-    "20261208 16 daea63645d58685087c1578829b6d0acc751b25d75cf6ec2bbd013cfbf8f27e5"
-    "20261208 33 c987339001c365fddf886c515f3b351a70148c7d02313fcdab2aa7266a8f237c"
-)
-for entry in "${pinned[@]}"; do
-    read -r seed step expected <<<"$entry"
-    state=$work/state-$seed-$step.bin
-    if ! "$capture" --seed "$seed" --step-ms "$step" --frames 300 --every 300 --state "$state" \
-        2>"$work/stderr"; then
-        echo "FAIL: seed $seed, step $step ms: the capture failed:"
-        cat "$work/stderr"
-        fail=1
-        continue
-    fi
-    actual=$(sha256sum <"$state" | cut -d' ' -f1)
-    if [ "$actual" = "$expected" ]; then
-        echo "ok: seed $seed, step $step ms: $actual"
-    else
-        echo "FAIL: seed $seed, step $step ms: state digest $actual, pinned $expected"
-        fail=1
-    fi
-done
+capture_state() {
+    "$capture" --seed "$1" --step-ms "$2" --frames 300 --every 300 --state "$3" 2>"$work/stderr" ||
+        { cat "$work/stderr"; return 1; }
+}
+check_pinned_states capture_state "$work" || fail=1
 
 # The frame times of --step-ms 33, from a file: the same state.
 seq 33 33 9900 >"$work/times"
