@@ -233,6 +233,10 @@ HWND WINAPI CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowNa
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
     if (style & WS_POPUP) {
         flags |= SDL_WINDOW_BORDERLESS;
+        // A mode presented scaled fills the output's every pixel, at any output scale.
+        if (platform::PresentsModeScaled()) {
+            flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+        }
     }
     if (style & WS_THICKFRAME) {
         flags |= SDL_WINDOW_RESIZABLE;
