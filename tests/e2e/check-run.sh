@@ -86,8 +86,15 @@ if [ -n "$compositor" ]; then
     fi
     xsession_pointer_cross
     sleep "$run"
+    # A compositor may show a new full-screen window a while after it is mapped: the shot is
+    # taken once the bars are there (black where the desktop is not), within 20 s.
+    for _ in $(seq 40); do
+        xsession_output_shot "$work/shot.png"
+        [ "$(convert "$work/shot.png" -format '%[fx:maxima]' -crop "10x10+0+$((${output#*x} / 2))" \
+            info: 2>/dev/null)" = 0 ] && break
+        sleep 0.5
+    done
     xsession_alive || fail "the program ended on its own"
-    xsession_output_shot "$work/shot.png"
     xsession_wayland_key Escape
     xsession_end 20
     echo "check-run: the program's stderr:"
