@@ -217,7 +217,8 @@ xsession_as() { "${xsession_user[@]}" "$@"; }
 
 # Each starts the compositor $1 with an output of $2 (WxH) in the background, in a session of its
 # own (compositor_pid), its socket "particles" in $XDG_RUNTIME_DIR, and makes it write the
-# DISPLAY of its Xwayland to $xsession_dir/xwayland.
+# DISPLAY of its Xwayland to $xsession_dir/xwayland from a client that ends with that Xwayland.
+# None keeps the harness's descriptors: a test runner waits for their last holder.
 xsession_compositor_sway() {
     local config=$xsession_dir/sway.conf
     printf 'output HEADLESS-1 mode %s bg #%s solid_color\nxwayland enable\n' "$2" \
@@ -230,7 +231,7 @@ xsession_compositor_sway() {
         [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
     fi
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        setsid "${xsession_user[@]}" sway -c "$config" >"$xsession_dir/compositor.log" 2>&1 &
+        setsid "${xsession_user[@]}" sway -c "$config" >"$xsession_dir/compositor.log" 2>&1 {xsession_log}>&- &
     compositor_pid=$!
 }
 
@@ -239,7 +240,7 @@ xsession_compositor_weston() {
         "$xsession_desktop" >"$xsession_dir/weston.ini"
     setsid weston --backend=x11-backend.so --use-pixman --width="${2%x*}" --height="${2#*x}" \
         --xwayland --socket=particles --config="$xsession_dir/weston.ini" \
-        >"$xsession_dir/compositor.log" 2>&1 &
+        >"$xsession_dir/compositor.log" 2>&1 {xsession_log}>&- &
     compositor_pid=$!
     # Weston starts Xwayland when a client first connects, and says where it listens.
     ( for _ in $(seq 100); do
@@ -252,8 +253,8 @@ xsession_compositor_weston() {
 xsession_compositor_mutter() {
     MUTTER_DEBUG_DUMMY_MODE_SPECS=$2 setsid dbus-run-session -- mutter --nested --wayland \
         --wayland-display=particles -- \
-        sh -c "echo \$DISPLAY \$XAUTHORITY >$xsession_dir/xwayland; exec sleep 1d" \
-        >"$xsession_dir/compositor.log" 2>&1 &
+        sh -c "echo \$DISPLAY \$XAUTHORITY >$xsession_dir/xwayland; exec xprop -root -spy >/dev/null" \
+        >"$xsession_dir/compositor.log" 2>&1 {xsession_log}>&- &
     compositor_pid=$!
 }
 
@@ -262,8 +263,8 @@ xsession_compositor_kwin() {
     cp "$(command -v kwin_wayland)" "$xsession_dir/kwin_wayland"
     setsid dbus-run-session -- "$xsession_dir/kwin_wayland" --x11-display "$DISPLAY" --xwayland \
         --socket particles --width "${2%x*}" --height "${2#*x}" \
-        "sh -c 'echo \$DISPLAY \$XAUTHORITY >$xsession_dir/xwayland; exec sleep 1d'" \
-        >"$xsession_dir/compositor.log" 2>&1 &
+        "sh -c 'echo \$DISPLAY \$XAUTHORITY >$xsession_dir/xwayland; exec xprop -root -spy'" \
+        >"$xsession_dir/compositor.log" 2>&1 {xsession_log}>&- &
     compositor_pid=$!
 }
 
