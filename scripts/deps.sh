@@ -8,7 +8,8 @@
 #                           particles-capture, Xorg's dummy driver and xrandr for a display whose
 #                           mode really switches, GoogleTest, Google Benchmark, dpkg-dev and file
 #                           for the Debian package, the ARM64 cross compiler, qemu-user and
-#                           GoogleTest's sources for the ARM64 core, and web-test
+#                           GoogleTest's sources for the ARM64 core, sway, weston, mutter,
+#                           kwin and Xwayland for the Wayland desktops, and web-test
 #   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
 #   scripts/deps.sh web-test  web + Chromium, for the page's tests and benchmark (the browser's
 #                           driver comes from npm, pinned by tests/web/package-lock.json)
@@ -24,6 +25,10 @@ test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libcl
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
 # The core cross-built for ARM64 and run under qemu-user, with GoogleTest built from its sources.
 test+=(g++-aarch64-linux-gnu qemu-user googletest)
+
+# Wayland desktops for the e2e runs: the compositors with Xwayland, screenshots and keys on sway,
+# D-Bus sessions for mutter and kwin, xprop and xdpyinfo (x11-utils) for their Xwayland.
+test+=(sway weston mutter kwin-wayland xwayland grim wtype dbus util-linux)
 
 # The page: emscripten builds it, Node serves it, Chromium shows it to the tests.
 web=(cmake make python3 emscripten nodejs)

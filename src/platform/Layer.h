@@ -59,6 +59,18 @@ void UncoverDisplay(SDL_Window* window);
 SDL_Window* CoveringWindow();
 // Display.cpp: puts the desktop's mode back if it was switched; safe at any time.
 void RestoreDisplayMode();
+// Display.cpp: whether the next full-screen pop-up window will show its mode scaled to the output
+// (the switch is only presented, not made: Xwayland, native Wayland).
+bool PresentsModeScaled();
+// Display.cpp: the mode `window` shows scaled to fill its drawable, if it is such a window.
+bool ScaledMode(SDL_Window* window, int& width, int& height);
+
+// The part of an output of outWidth x outHeight that a frame of width x height fills with its
+// aspect kept, centred, as a monitor shows a mode of another shape.
+struct FrameRect {
+    int x, y, width, height;
+};
+FrameRect FitFrame(int width, int height, int outWidth, int outHeight);
 
 // Process.cpp: whether SIGINT, SIGTERM or SIGHUP asked the program to quit since the last call.
 bool TakeQuitSignal();
@@ -83,6 +95,9 @@ void WatchX11();
 void RememberX11Modes();
 // X11.cpp: the modes are back; the display guard is released.
 void ForgetX11Modes();
+// X11.cpp: whether the X server is Xwayland, whose mode switches change nothing outside the
+// program's own connection.
+bool OnXwayland();
 // X11.cpp: looks at an SDL event for an X window destroyed by another client.
 void NoteX11Event(const void* sdlEvent);
 // X11.cpp: whether the X window behind `window` went away behind the program's back.

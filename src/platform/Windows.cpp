@@ -109,7 +109,11 @@ void Destroy(HWND window) {
 namespace platform {
 
 // Only a driver that shows windows on the user's screen: the offscreen and dummy drivers only when
-// SDL_VIDEODRIVER names them.
+// SDL_VIDEODRIVER names them. Where both an X server and a Wayland compositor can be reached, SDL
+// picks X11 (Xwayland), which is kept: every compositor makes its windows full screen, and SDL
+// 2.26's Wayland driver has faults of its own; without an X server SDL goes on to Wayland. One of
+// those faults cannot be caught here: on a compositor without a seat (no keyboard or pointer, as
+// weston's headless backend) SDL 2.26 crashes inside SDL_Init itself (fixed in SDL 2.30).
 bool StartVideo() {
     WindowsState& s = W();
     if (s.videoTried) {
@@ -233,6 +237,10 @@ HWND WINAPI CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowNa
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
     if (style & WS_POPUP) {
         flags |= SDL_WINDOW_BORDERLESS;
+        // A mode presented scaled fills the output's every pixel, at any output scale.
+        if (platform::PresentsModeScaled()) {
+            flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+        }
     }
     if (style & WS_THICKFRAME) {
         flags |= SDL_WINDOW_RESIZABLE;

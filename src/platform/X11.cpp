@@ -8,11 +8,14 @@
 // put back over a connection of the layer's own, as Windows puts it back for any process that
 // ends. The modes read over that connection before the first switch are the display guard's
 // (Guard.cpp), which puts them back for every other end.
-// Leaves out: other video drivers (Wayland restores modes by itself), and restoring on a server
-// that has gone away.
+// Xwayland's modes are only emulated: a switch there changes the mode for the program's own
+// connection alone, so there is nothing to remember, guard or put back (OnXwayland tells).
+// Leaves out: other video drivers (Wayland changes no mode), and restoring on a server that has
+// gone away.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -29,6 +32,7 @@ struct X11State {
     std::vector<unsigned long> lost; // X windows gone behind the program's back
     Display* own = nullptr;          // the layer's connection, for the modes
     bool remembered = false;
+    int xwayland = -1;          // unknown until asked
     platform::SavedModes modes; // as they were before the first switch
 };
 
@@ -98,6 +102,38 @@ int OnConnectionLost(Display*) {
     _exit(0); // Xlib ends the process if this returns; nothing more can be drawn
 }
 
+// The layer's own connection, opened on first use; null when the server cannot be reached.
+Display* OwnConnection() {
+    X11State& x = X();
+    if (!x.own) {
+        x.own = XOpenDisplay(nullptr);
+    }
+    return x.own;
+}
+
+// Xwayland names its outputs XWAYLAND0, XWAYLAND1, ... (it has no extension of its own to ask
+// before version 23.1).
+bool HasXwaylandOutputs(Display* d) {
+    int ignored = 0;
+    if (XQueryExtension(d, "XWAYLAND", &ignored, &ignored, &ignored)) {
+        return true;
+    }
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, DefaultRootWindow(d));
+    if (!resources) {
+        return false;
+    }
+    bool found = false;
+    for (int i = 0; i < resources->noutput && !found; ++i) {
+        XRROutputInfo* info = XRRGetOutputInfo(d, resources, resources->outputs[i]);
+        found = info && std::strncmp(info->name, "XWAYLAND", 8) == 0;
+        if (info) {
+            XRRFreeOutputInfo(info);
+        }
+    }
+    XRRFreeScreenResources(resources);
+    return found;
+}
+
 } // namespace
 
 namespace platform {
@@ -114,16 +150,22 @@ void WatchX11() {
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
+bool OnXwayland() {
+    X11State& x = X();
+    if (x.xwayland < 0) {
+        Display* d = x.watching ? OwnConnection() : nullptr;
+        x.xwayland = d && HasXwaylandOutputs(d) ? 1 : 0;
+    }
+    return x.xwayland == 1;
+}
+
 void RememberX11Modes() {
     X11State& x = X();
     if (!x.watching || x.remembered) {
         return; // a second switch keeps the desktop's modes of the first
     }
-    if (!x.own) {
-        x.own = XOpenDisplay(nullptr);
-        if (!x.own) {
-            return;
-        }
+    if (!OwnConnection()) {
+        return;
     }
     if (ReadModes(x.own, x.modes)) {
         x.remembered = true;

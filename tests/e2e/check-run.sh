@@ -6,6 +6,8 @@
 #   check-run.sh --program PATH [--wine PREFIX] [--dir DIR] --screen WxHxD
 #                --mode fullscreen|windowed --end escape|close [--closer PATH] [--run SECONDS]
 #                [--picture CHECKER SIDE] [--uptime SECONDS]
+#   check-run.sh --program PATH --compositor NAME --output WxH --way xwayland|native
+#                --picture CHECKER SIDE
 #
 # The program runs in DIR, by default in its own directory (where the build puts DATA/).
 # fullscreen: the screen offers the 1024x768 mode, so nothing may be reported;
@@ -16,6 +18,13 @@
 #             screenshot checker; SIDE is where the flame must be: left or right).
 # --uptime: run the program in a time namespace whose clocks say the machine has been up for
 #             SECONDS (Linux 5.6 or later, as root; skipped where that is missing).
+# --compositor: a Wayland desktop (xsession_compositor) whose output is WxH, the program an X
+#             client of its Xwayland or, with no X server to reach (DISPLAY unset), a native
+#             Wayland client. The mode cannot really switch there: the screenshot of the whole
+#             output must show the 1024x768 picture as a monitor shows that mode (CHECKER's
+#             output checks), nothing may be said about the display guard, Escape must end the
+#             program with 0, and the output must keep its size. Skipped where the compositor
+#             cannot run.
 # Exits 77 (skipped) when the program has not been built.
 set -uo pipefail
 . "$(cd "$(dirname "$0")/../.." && pwd)/scripts/xsession.sh"
@@ -31,6 +40,9 @@ run=3
 checker=
 side=
 uptime=
+compositor=
+output=
+way=
 while [ $# -gt 0 ]; do
     case "$1" in
         --program) program=$2; shift 2 ;;
@@ -43,6 +55,9 @@ while [ $# -gt 0 ]; do
         --run) run=$2; shift 2 ;;
         --picture) checker=$2 side=$3; shift 3 ;;
         --uptime) uptime=$2; shift 2 ;;
+        --compositor) compositor=$2; shift 2 ;;
+        --output) output=$2; shift 2 ;;
+        --way) way=$2; shift 2 ;;
         *) echo "check-run: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -55,6 +70,49 @@ program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
 
 failed=0
 fail() { echo "check-run: FAILED: $*"; failed=1; }
+if [ -n "$compositor" ]; then
+    xsession_compositor "$compositor" "$output" || exit $?
+    work=$xsession_dir
+    xsession_output_shot "$work/desktop.png"
+    before=$(xsession_output_size)
+    command=("${xsession_user[@]}" env PARTICLES_DIALOGS=stderr "$program")
+    [ "$way" = native ] && command=("${xsession_user[@]}" env -u DISPLAY PARTICLES_DIALOGS=stderr "$program")
+    echo "check-run: $program on $compositor ($output), $way"
+    xsession_launch "$dir" "${command[@]}" 2>"$work/stderr"
+    if [ "$way" = native ]; then
+        window= && sleep 3 # no X window to wait for
+    else
+        xsession_window 60 || fail "no window"
+    fi
+    xsession_pointer_cross
+    sleep "$run"
+    # A compositor may show a new full-screen window a while after it is mapped: the shot is
+    # taken once the bars are there (black where the desktop is not), within 20 s.
+    for _ in $(seq 40); do
+        xsession_output_shot "$work/shot.png"
+        [ "$(convert "$work/shot.png" -format '%[fx:maxima]' -crop "10x10+0+$((${output#*x} / 2))" \
+            info: 2>/dev/null)" = 0 ] && break
+        sleep 0.5
+    done
+    xsession_alive || fail "the program ended on its own"
+    xsession_wayland_key Escape
+    xsession_end 20
+    echo "check-run: the program's stderr:"
+    sed 's/^/    | /' "$work/stderr"
+    [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
+    xsession_reported "$work/stderr" && fail "no message should be shown"
+    grep -q 'display guard' "$work/stderr" && fail "the display guard had nothing to put back"
+    after=$(xsession_output_size)
+    [ "$after" = "$before" ] || fail "the output was $(echo $before) and is $(echo $after)"
+    convert "$work/desktop.png" -depth 8 "ppm:$work/desktop.ppm" &&
+        convert "$work/shot.png" -depth 8 "ppm:$work/shot.ppm" &&
+        { [ -z "${PARTICLES_SHOTS:-}" ] || cp "$work/shot.png" "$PARTICLES_SHOTS/$compositor-$way.png"; } ||
+        fail "no screenshot"
+    "$checker" "$work/shot.ppm" "$side" 1024x768 "$work/desktop.ppm" ||
+        fail "the output does not show the picture as a 1024x768 mode"
+    [ "$failed" -eq 0 ] && echo "check-run: passed"
+    exit "$failed"
+fi
 [ -n "$prefix" ] && ! command -v wine >/dev/null && { echo "check-run: wine is missing; skipped"; exit 77; }
 xsession_start "$screen" || exit 1
 work=$xsession_dir

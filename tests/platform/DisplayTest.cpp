@@ -2,6 +2,8 @@
 // mode restored on request and at process exit.
 #include <cstdlib>
 
+#include "platform/Layer.h"
+
 #include "PlatformTestSupport.h"
 
 namespace {
@@ -89,6 +91,37 @@ TEST_F(DisplayModes, ModeIsRestoredWhenTheProcessExits) {
             std::exit(1);
         },
         ::testing::ExitedWithCode(1), "");
+}
+
+// A presented mode fills the output as a monitor shows it: inside, centred, one side filling the
+// output, the other keeping the mode's aspect to the pixel.
+TEST(PresentedModes, FrameFillsTheOutputWithItsAspectKept) {
+    const int sizes[][2] = {{1024, 768}, {640, 480}, {1280, 1024}, {800, 600}, {1, 1}};
+    const int outputs[][2] = {{1920, 1080}, {1280, 1024}, {1024, 768}, {3840, 2160},
+                              {1080, 1920}, {2560, 1080}, {1, 1},      {3, 1000}};
+    for (const auto& m : sizes) {
+        for (const auto& o : outputs) {
+            const platform::FrameRect r = platform::FitFrame(m[0], m[1], o[0], o[1]);
+            SCOPED_TRACE(::testing::Message()
+                         << m[0] << "x" << m[1] << " on " << o[0] << "x" << o[1]);
+            EXPECT_GE(r.x, 0);
+            EXPECT_GE(r.y, 0);
+            EXPECT_LE(r.x + r.width, o[0]);
+            EXPECT_LE(r.y + r.height, o[1]);
+            EXPECT_LE(std::abs((o[0] - r.width - r.x) - r.x), 1);
+            EXPECT_LE(std::abs((o[1] - r.height - r.y) - r.y), 1);
+            EXPECT_TRUE(r.width == o[0] || r.height == o[1]);
+            const double aspect = static_cast<double>(m[0]) / m[1];
+            if (r.width == o[0] && r.height != o[1]) {
+                EXPECT_NEAR(r.height, r.width / aspect, 1.0);
+            } else if (r.height == o[1] && r.width != o[0]) {
+                EXPECT_NEAR(r.width, r.height * aspect, 1.0);
+            }
+        }
+    }
+    const platform::FrameRect wide = platform::FitFrame(1024, 768, 1920, 1080);
+    EXPECT_EQ(wide.x, 240);
+    EXPECT_EQ(wide.width, 1440);
 }
 
 } // namespace
