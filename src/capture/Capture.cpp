@@ -10,13 +10,11 @@
 
 #include "engine/DEngine.h"
 #include "game/DGame.h"
+#include "game/StateFile.h"
 #include "gl/GL.h"
 #include "main/DMain.h"
 #include "platform/ScriptedClock.h"
 #include "random/Random.h"
-
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
-              "the state file is written from the values in memory, which must be little-endian");
 
 namespace capture {
 namespace {
@@ -33,30 +31,6 @@ template <typename F> bool Timed(Clock::duration& total, F step) {
     const bool ok = step();
     total += Clock::now() - start;
     return ok;
-}
-
-bool WriteSystem(OutputFile& file, const TParticleSystem& system, std::string& error) {
-    static_assert(sizeof system.LastUpdate == 4 && sizeof system.Count == 4, "32-bit fields");
-    const std::size_t bytes = static_cast<std::size_t>(system.Count) * sizeof(TParticle);
-    return file.Write(&system.LastUpdate, 4, error) && file.Write(&system.LastEmit, 4, error) &&
-           file.Write(&system.Count, 4, error) && file.Write(system.Particles.get(), bytes, error);
-}
-
-// The state file's header, then the state after frame `frame`, in the layout that README.md
-// gives field by field. False with the reason in `error` when a write fails.
-bool WriteStateHeader(OutputFile& file, std::string& error) {
-    const std::uint32_t versionAndSize[2] = {1, sizeof(TParticle)};
-    return file.Write("PTSTATE1", 8, error) &&
-           file.Write(versionAndSize, sizeof versionAndSize, error);
-}
-
-bool WriteState(OutputFile& file, std::uint32_t frame, std::int32_t time, const Replay& replay,
-                std::string& error) {
-    const std::uint32_t head[5] = {frame, static_cast<std::uint32_t>(time),
-                                   static_cast<std::uint32_t>(replay.Reference()), replay.Ticks(),
-                                   RandSeed};
-    return file.Write(head, sizeof head, error) && WriteSystem(file, *Emitter, error) &&
-           WriteSystem(file, *Flame, error);
 }
 
 // Makes `path` a directory, unless it is one.
@@ -136,10 +110,13 @@ int Run(const Options& options) {
     std::string error;
     // Every output is made before the first frame, so that an unwritable path fails at once.
     OutputFile state;
+    const auto write = [&state, &error](const void* data, std::size_t size) {
+        return state.Write(data, size, error);
+    };
     AnimationWriter animation;
     const bool animated = !options.AnimationFile.empty();
     bool ok = (options.StateFile.empty() ||
-               (state.Open(options.StateFile, error) && WriteStateHeader(state, error))) &&
+               (state.Open(options.StateFile, error) && statefile::WriteHeader(write))) &&
               (!animated || animation.Open(options.AnimationFile, ScreenWidth, ScreenHeight,
                                            options.Quality, error)) &&
               (options.OutDir.empty() || MakeDirectory(options.OutDir, error));
@@ -174,7 +151,9 @@ int Run(const Options& options) {
                      return animation.Add(picture, static_cast<int>(animationMs), error);
                  }));
             ok = ok && (!state.Stream() || Timed(stateTime, [&] {
-                     return WriteState(state, frame, time, replay, error);
+                     const statefile::TFrame record = {frame, time, replay.Reference(),
+                                                       replay.Ticks(), RandSeed};
+                     return statefile::WriteFrame(write, record, *Emitter, *Flame);
                  }));
             // The first written frame's interval is the frame's own step.
             lastInterval = Duration(

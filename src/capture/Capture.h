@@ -14,7 +14,8 @@
 // picture shows what the frame drew: the state the previous frame's ticks left. Its state record
 // is what the frame's own ticks left: the state the next frame draws.
 //
-// The state file (--state) is laid out as README.md ("Replaying a run") says, field by field.
+// The state file (--state) is written by game/StateFile.h, laid out as README.md ("Replaying a
+// run") says, field by field.
 // The same arguments give the same bytes in every file, run after run: the state depends on the
 // seed and the frame times only, never on the machine's speed or on the OpenGL implementation;
 // the pictures depend on the implementation's rasterisation as well.

@@ -1,4 +1,4 @@
-// Settings and the clock.
+// Settings, the clock and the tick rule.
 #include "engine/DEngine.h"
 
 #include "platform/Win32.h"
@@ -10,6 +10,8 @@ std::int32_t ScreenHeight = 768;
 std::int32_t ColorBits = 32;
 bool VSync = false;
 const char* const WindowTitle = "OpenGL";
+
+std::int32_t UpdateInterval = 30;
 
 float CurrentTime = 0.0f;
 
@@ -45,4 +47,24 @@ std::int32_t GetTime() {
     const auto elapsed = static_cast<std::int64_t>(static_cast<std::uint64_t>(count.QuadPart) -
                                                    static_cast<std::uint64_t>(CounterOrigin));
     return CounterToMilliseconds(elapsed, frequency.QuadPart);
+}
+
+std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t interval) {
+    if (interval < 1) {
+        interval = 1;
+    }
+    // Wrapping subtraction keeps the difference right when the millisecond count wraps.
+    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                                   static_cast<std::uint32_t>(reference));
+    const std::int32_t whole = elapsed / interval;
+    if (whole < 0) {
+        // The reading lies more than one interval before the reference: wait for it.
+        return 0;
+    }
+    // The remainder takes the sign of elapsed and is carried over to the next frame.
+    const std::int32_t carried = elapsed % interval;
+    reference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
+                                          static_cast<std::uint32_t>(carried));
+    // One tick more than the whole intervals, so that every frame ticks at least once.
+    return static_cast<std::uint32_t>(whole) + 1u;
 }

@@ -1,4 +1,5 @@
-// The program's settings, its millisecond clock and the frame time the simulation reads.
+// The program's settings, its millisecond clock, the frame time the simulation reads and the
+// frame loop's tick rule.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,9 @@ extern std::int32_t ScreenHeight;
 extern std::int32_t ColorBits;
 extern bool VSync;
 extern const char* const WindowTitle;
+
+// Length of one simulation tick in milliseconds; the frame loop reads it afresh every frame.
+extern std::int32_t UpdateInterval;
 
 // The clock reading of the current frame in milliseconds, published once per frame by the main
 // loop before anything is drawn or ticked; 0 until the first frame.
@@ -29,3 +33,9 @@ std::int32_t GetTime();
 // GetTime's conversion: count × 1000 (64-bit, wrapping) divided by frequency at extended
 // precision, truncated toward zero, low 32 bits kept.
 std::int32_t CounterToMilliseconds(std::int64_t count, std::int64_t frequency);
+
+// The frame loop's tick rule: how many times a frame at `now` ticks the scene, with the tick
+// reference advanced past the whole intervals consumed and the remainder carried. Times wrap in
+// 32 bits. An interval below 1 counts as 1. Here, free of the window layer, so that sim_state
+// ticks its frames by the rule the program's own loop follows.
+std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t interval);

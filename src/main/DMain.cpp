@@ -9,27 +9,6 @@
 #include "random/Random.h"
 
 bool Running = true;
-std::int32_t UpdateInterval = 30;
-
-std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t interval) {
-    if (interval < 1) {
-        interval = 1;
-    }
-    // Wrapping subtraction keeps the difference right when the millisecond count wraps.
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
-                                                   static_cast<std::uint32_t>(reference));
-    const std::int32_t whole = elapsed / interval;
-    if (whole < 0) {
-        // The reading lies more than one interval before the reference: wait for it.
-        return 0;
-    }
-    // The remainder takes the sign of elapsed and is carried over to the next frame.
-    const std::int32_t carried = elapsed % interval;
-    reference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
-                                          static_cast<std::uint32_t>(carried));
-    // One tick more than the whole intervals, so that every frame ticks at least once.
-    return static_cast<std::uint32_t>(whole) + 1u;
-}
 
 void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

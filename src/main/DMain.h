@@ -10,9 +10,6 @@
 // The loop runs while this is true; Escape and the quit message clear it.
 extern bool Running;
 
-// Length of one simulation tick in milliseconds; read afresh every frame.
-extern std::int32_t UpdateInterval;
-
 namespace program {
 // The whole run: seeds the random generator, opens the window, builds the scene, runs frames
 // until Running is cleared, then frees the scene and tears the window down. In a namespace of its
@@ -51,8 +48,3 @@ constexpr TFrameHooks SceneHooks = {RenderScene, UpdateScene, nullptr};
 // tick and look at the finished frame (a benchmark hands in its own to time the scene's, a replay
 // to read the picture back).
 void RunFrame(MSG& message, std::int32_t& reference, const TFrameHooks& hooks = SceneHooks);
-
-// How many times a frame at `now` runs UpdateScene, with the tick reference advanced past the
-// whole intervals consumed and the remainder carried. Times wrap in 32 bits. An interval below 1
-// counts as 1.
-std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference, std::int32_t interval);

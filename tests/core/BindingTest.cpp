@@ -1,29 +1,9 @@
-// The OpenGL binding: recorders in the table, resolution on first call, missing entry points.
-#include <cstdlib>
+// The OpenGL binding: resolution on first call, missing entry points.
 #include <cstring>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "GLDoubles.h"
 #include "gl/GL.h"
-
-namespace {
-GLenum GLAPIENTRY FakeError() {
-    return 0x0502;
-}
-} // namespace
-
-TEST(Binding, TestsCanPutRecordersIntoTheTable) {
-    gltest::Record();
-    gl::Table.glGetError = FakeError;
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    EXPECT_EQ(glGetError(), 0x0502u);
-    EXPECT_EQ(gltest::Calls,
-              (std::vector<gltest::Call>{{"glEnable", {GL_BLEND}}, {"glEnable", {GL_TEXTURE_2D}}}));
-    gl::ResetTable();
-}
 
 TEST(Binding, AMissingEntryPointIsNeverCalledThrough) {
     // No library named: nothing can be found, so every call lands in a stub that returns zero.

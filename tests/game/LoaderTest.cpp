@@ -82,24 +82,21 @@ TEST_F(Loader, LoadTextureMakesAMipmappedLinearTextureOfThePixels) {
     WriteFile("DATA/Textures/t.bmp", BmpBuilder::Plain(8, 4).Bytes());
     gltest::Record();
     gltest::NextTexture = 7;
-    EXPECT_EQ(LoadTexture("DATA\\Textures\\t.bmp"), 7u);
+    const GLuint name = LoadTexture("DATA\\Textures\\t.bmp");
+    EXPECT_EQ(name, 7u) << "the name glGenTextures gave";
+    const gltest::Followed f = gltest::Follow(gltest::Calls);
+    ASSERT_EQ(f.Textures.count(name), 1u);
+    const gltest::Texture& t = f.Textures.at(name);
+    EXPECT_EQ(t.Parameters, (std::map<double, double>{{GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                                      {GL_TEXTURE_MIN_FILTER, GL_LINEAR}}));
+    EXPECT_EQ(t.Image, (std::vector<double>{GL_TEXTURE_2D, 3, 8, 4, GL_RGB, GL_UNSIGNED_BYTE}));
     // Red-green-blue, the first stored row as texture row 0.
     std::vector<std::uint8_t> pixels = BmpBuilder::Pattern(8, 4);
     for (std::size_t i = 0; i < pixels.size(); i += 3) {
         std::swap(pixels[i], pixels[i + 2]);
     }
-    EXPECT_EQ(gltest::Calls,
-              (std::vector<gltest::Call>{
-                  {"glGenTextures", {1}, nullptr, {7}},
-                  {"glBindTexture", {GL_TEXTURE_2D, 7}},
-                  {"glTexEnvi", {GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE}},
-                  {"glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR}},
-                  {"glTexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR}},
-                  {"gluBuild2DMipmaps",
-                   {GL_TEXTURE_2D, 3, 8, 4, GL_RGB, GL_UNSIGNED_BYTE},
-                   nullptr,
-                   {pixels.begin(), pixels.end()}},
-              }));
+    EXPECT_EQ(t.Pixels, std::vector<double>(pixels.begin(), pixels.end()));
+    EXPECT_EQ(f.EnvMode, GL_MODULATE) << "the sprites' colours tint the texture";
     EXPECT_TRUE(seam::TakeMessageBoxes().empty());
 }
 

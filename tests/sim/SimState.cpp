@@ -1,13 +1,13 @@
 // sim_state: the demo's scene simulated on a seed and a fixed frame step with no window and no
-// OpenGL, writing the state file that particles-capture writes (src/capture/Capture.h gives its
-// layout). It runs where the capture cannot be built, on a cross-built core under an emulator
-// among others, and digests.sh checks its files against the capture's pinned digests.
+// OpenGL, writing the state file that particles-capture writes, with its writer
+// (src/game/StateFile.h). It runs where the capture cannot be built, on a cross-built core under an
+// emulator among others, and digests.sh checks its files against the capture's pinned digests.
 //
 //   sim_state SEED STEP-MS FRAMES EVERY FILE
 //
 // Each frame does what the capture's frame does to the simulation: the clock set to the frame's
 // reading, CurrentTime read from it, then as many ticks of the spray and the flame as the frame
-// loop's 30 ms tick rule calls for. Drawing changes no state, so it is left out.
+// loop's tick rule (TicksDue) calls for. Drawing changes no state, so it is left out.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -16,31 +16,17 @@
 
 #include "engine/DEngine.h"
 #include "game/SceneSystems.h"
+#include "game/StateFile.h"
 #include "platform/ScriptedClock.h"
 #include "random/FloatEnv.h"
 #include "random/Random.h"
 
 namespace {
 
-constexpr std::int32_t UpdateInterval = 30;
-
-// The frame loop's tick rule (TicksDue in src/main/DMain.cpp, which this tool cannot link: it
-// brings the window layer). A drift between the two shows as a digest that no longer matches.
-std::uint32_t TicksDue(std::int32_t now, std::int32_t& reference) {
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
-                                                   static_cast<std::uint32_t>(reference));
-    const std::int32_t whole = elapsed / UpdateInterval;
-    if (whole < 0) {
-        return 0;
-    }
-    reference = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) -
-                                          static_cast<std::uint32_t>(elapsed % UpdateInterval));
-    return static_cast<std::uint32_t>(whole) + 1u;
-}
-
+// The output; every write after a failed one is skipped.
 class StateFile {
   public:
-    explicit StateFile(const char* path) : Path(path), File(std::fopen(path, "wb")) {}
+    explicit StateFile(const char* path) : File(std::fopen(path, "wb")) {}
     ~StateFile() {
         if (File) {
             std::fclose(File);
@@ -50,37 +36,17 @@ class StateFile {
     StateFile& operator=(const StateFile&) = delete;
 
     bool Opened() const { return File != nullptr; }
-    void Bytes(const void* data, std::size_t size) {
+    bool Write(const void* data, std::size_t size) {
         Ok = Ok && std::fwrite(data, 1, size, File) == size;
-    }
-    // Little-endian whatever the machine's order.
-    void Word(std::uint32_t value) {
-        const unsigned char bytes[4] = {
-            static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-        Bytes(bytes, sizeof bytes);
-    }
-    void Float(float value) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        Word(bits);
-    }
-    void System(const TParticleSystem& s) {
-        Float(s.LastUpdate);
-        Float(s.LastEmit);
-        Word(static_cast<std::uint32_t>(s.Count));
-        // The records as the program keeps them: packed, little-endian on every host we build for.
-        Bytes(s.Particles.get(), static_cast<std::size_t>(s.Count) * sizeof(TParticle));
+        return Ok;
     }
     bool Close() {
         const bool closed = std::fclose(File) == 0;
         File = nullptr;
         return Ok && closed;
     }
-    const char* Name() const { return Path; }
 
   private:
-    const char* Path;
     std::FILE* File;
     bool Ok = true;
 };
@@ -93,10 +59,6 @@ bool Number(const char* text, long long low, long long high, long long& value) {
 }
 
 } // namespace
-
-#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "the particle records are written as they are in memory, which must be little-endian"
-#endif
 
 int main(int argc, char** argv) {
     long long seed = 0, step = 0, frames = 0, every = 0;
@@ -120,10 +82,8 @@ int main(int argc, char** argv) {
     TEmitter emitter = MakeEmitter(SceneEmitter);
     std::int32_t reference = GetTime();
 
-    const char header[8] = {'P', 'T', 'S', 'T', 'A', 'T', 'E', '1'};
-    out.Bytes(header, sizeof header);
-    out.Word(1);
-    out.Word(static_cast<std::uint32_t>(sizeof(TParticle)));
+    const auto write = [&out](const void* data, std::size_t size) { return out.Write(data, size); };
+    statefile::WriteHeader(write);
     for (long long frame = 1; frame <= frames; ++frame) {
         const auto time = static_cast<std::int32_t>(static_cast<std::uint32_t>(frame) *
                                                     static_cast<std::uint32_t>(step));
@@ -131,23 +91,19 @@ int main(int argc, char** argv) {
         const std::int32_t now = GetTime();
         CurrentTime = static_cast<float>(now);
         std::uint32_t ticks = 0;
-        for (std::uint32_t due = TicksDue(now, reference); due > 0; --due) {
+        for (std::uint32_t due = TicksDue(now, reference, UpdateInterval); due > 0; --due) {
             emitter.Update(); // UpdateScene's order
             flame.Update();
             ++ticks;
         }
         if (frame % every == 0) {
-            out.Word(static_cast<std::uint32_t>(frame));
-            out.Word(static_cast<std::uint32_t>(now));
-            out.Word(static_cast<std::uint32_t>(reference));
-            out.Word(ticks);
-            out.Word(RandSeed);
-            out.System(emitter);
-            out.System(flame);
+            const statefile::TFrame record = {static_cast<std::uint32_t>(frame), now, reference,
+                                              ticks, RandSeed};
+            statefile::WriteFrame(write, record, emitter, flame);
         }
     }
     if (!out.Close()) {
-        std::fprintf(stderr, "sim_state: cannot write %s\n", out.Name());
+        std::fprintf(stderr, "sim_state: cannot write %s\n", argv[5]);
         return 1;
     }
     return 0;

@@ -5,8 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <ostream>
+#include <map>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -29,12 +28,9 @@ inline void BindNothing() {
 #undef GLTEST_NOTHING
 }
 
-// One recorded call. Two calls are equal when their names, numbers and data are; the address is
-// left to the tests that know where it must point.
+// One recorded call.
 struct Call {
-    Call(std::string name, std::vector<double> args = {}, const void* address = nullptr,
-         std::vector<double> data = {})
-        : Name(std::move(name)), Args(std::move(args)), Address(address), Data(std::move(data)) {}
+    explicit Call(std::string name) : Name(std::move(name)) {}
 
     std::string Name;
     std::vector<double> Args;      // the arguments that are numbers, in order
@@ -43,37 +39,11 @@ struct Call {
     // glPointParameterfvARB, the names of glGenTextures and glDeleteTextures, the image bytes of
     // gluBuild2DMipmaps.
     std::vector<double> Data;
-
-    bool operator==(const Call& o) const {
-        return Name == o.Name && Args == o.Args && Data == o.Data;
-    }
 };
-
-inline std::ostream& operator<<(std::ostream& out, const Call& c) {
-    out << c.Name << "(";
-    for (double a : c.Args) {
-        out << a << " ";
-    }
-    if (c.Address) {
-        out << "@" << c.Address;
-    }
-    if (c.Data.size() > 16) {
-        out << " {" << c.Data.size() << " values}";
-    } else if (!c.Data.empty()) {
-        out << " {";
-        for (double d : c.Data) {
-            out << d << " ";
-        }
-        out << "}";
-    }
-    return out << ")";
-}
 
 inline std::vector<Call> Calls;
 // The next name glGenTextures hands out.
 inline GLuint NextTexture = 1;
-// Called with every call just recorded, for what a test must see while the call is made.
-inline std::function<void(const Call&)> OnCall;
 
 namespace detail {
 
@@ -124,9 +94,6 @@ template <typename... A> void Keep(const char* name, A... args) {
     (Take(c, args), ...);
     Capture(c);
     Calls.push_back(c);
-    if (OnCall) {
-        OnCall(Calls.back());
-    }
 }
 
 template <typename F, const char* Name> struct Recorder;
@@ -144,11 +111,10 @@ PARTICLES_GL_FUNCTIONS(GLTEST_NAME)
 } // namespace detail
 
 // Every entry point records its call, then does nothing and returns zero (glGenTextures hands out
-// names from NextTexture). Starts from no calls, names from 1 and no OnCall.
+// names from NextTexture). Starts from no calls and names from 1.
 inline void Record() {
     Calls.clear();
     NextTexture = 1;
-    OnCall = nullptr;
 #define GLTEST_RECORD(ret, name, params, args)                                                     \
     gl::Table.name = &detail::Recorder<gl::PFN_##name, detail::name>::Call;
     PARTICLES_GL_FUNCTIONS(GLTEST_RECORD)
@@ -195,12 +161,24 @@ struct Vertex {
     GLState State;
 };
 
-// The recorded calls followed from `start`: what they drew, and the state and attribute stack
-// they left. A pop restores what the bits of its push cover: the enables (GL_ENABLE_BIT), the
-// blend function (GL_COLOR_BUFFER_BIT), the depth mask (GL_DEPTH_BUFFER_BIT), the point size and
-// the sprite's coordinate replacement (GL_POINT_BIT); the current colour is not saved.
+// A texture object as the calls left it: its parameters, and the image given to it (the
+// arguments of gluBuild2DMipmaps and its bytes).
+struct Texture {
+    std::map<double, double> Parameters;
+    std::vector<double> Image;
+    std::vector<double> Pixels;
+};
+
+// The recorded calls followed from `start`: what they drew, the texture objects they made and did
+// not delete, and the state and attribute stack they left. A pop restores what the bits of its
+// push cover: the enables (GL_ENABLE_BIT), the blend function (GL_COLOR_BUFFER_BIT), the depth
+// mask (GL_DEPTH_BUFFER_BIT), the point size and the sprite's coordinate replacement
+// (GL_POINT_BIT); the current colour is not saved.
 struct Followed {
     std::vector<Vertex> Vertices;
+    std::map<double, Texture> Textures; // by name
+    bool DeletedUnknownTexture = false; // a name not made, or deleted twice
+    double EnvMode = GL_MODULATE;       // the texture environment's mode
     GLState State;
     int Pushed = 0;
     bool PoppedTooOften = false;
@@ -238,6 +216,22 @@ inline Followed Follow(const std::vector<Call>& calls, const GLState& start = {}
             s.DepthWrites = arg(0) != 0;
         } else if (c.Name == "glBindTexture" && arg(0) == GL_TEXTURE_2D) {
             s.Texture = arg(1);
+        } else if (c.Name == "glGenTextures") {
+            for (double name : c.Data) {
+                f.Textures[name] = {};
+            }
+        } else if (c.Name == "glDeleteTextures") {
+            for (double name : c.Data) {
+                f.DeletedUnknownTexture |= f.Textures.erase(name) == 0;
+            }
+        } else if (c.Name == "glTexParameteri" && arg(0) == GL_TEXTURE_2D) {
+            f.Textures[s.Texture].Parameters[arg(1)] = arg(2);
+        } else if (c.Name == "gluBuild2DMipmaps" && arg(0) == GL_TEXTURE_2D) {
+            f.Textures[s.Texture].Image = c.Args;
+            f.Textures[s.Texture].Pixels = c.Data;
+        } else if (c.Name == "glTexEnvi" && arg(0) == GL_TEXTURE_ENV &&
+                   arg(1) == GL_TEXTURE_ENV_MODE) {
+            f.EnvMode = arg(2);
         } else if (c.Name == "glPointSize") {
             s.PointSize = arg(0);
         } else if (c.Name == "glTexEnvf" && arg(0) == GL_POINT_SPRITE_ARB &&

@@ -29,9 +29,4 @@ inline std::uint32_t PreviousState(std::uint32_t s) {
     return (s - 1u) * inverse;
 }
 
-// The value of a draw that leaves the generator in state s.
-inline long double DrawOf(std::uint32_t s) {
-    return static_cast<long double>(s) / 4294967296.0L;
-}
-
 } // namespace randomtest
