@@ -252,7 +252,7 @@ for (const name of Browsers) describe(name, () => {
           .getExtension('WEBGL_lose_context');
       Module.loseContext.loseContext();
     });
-    await waitForText(page, '#status', /context was lost/);
+    await waitForText(page, '#status', /took the graphics context away/);
     // The program runs on meanwhile, drawing nothing; the page says when the wait is long.
     const frames = await page.evaluate(() => Module.frames);
     await waitForFrames(page, frames + 10);
