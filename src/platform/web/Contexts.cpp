@@ -74,7 +74,8 @@ EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::u
 EM_JS(void, CountFrame, (std::uint32_t frames, float time), {
     Module.frames = frames;
     Module.frameTime = time;
-    if (frames === 1) Module.firstFrameAt = performance.now();
+    Module.frameAt = performance.now();
+    if (frames === 1) Module.firstFrameAt = Module.frameAt;
 });
 
 EM_JS(void, TellPage, (const char* what, int ok), {
