@@ -353,10 +353,11 @@ for (const name of Browsers) describe(name, () => {
     }
   });
 
-  test('replays frame 60 of seed 7 at 33 ms as the native golden frame', async () => {
+  test('replays frame 60 of seed 7 at 33 ms as the native golden frame', async (t) => {
     const { page, lines } = await open('?seed=7&step-ms=33&frame=60');
     await page.waitForFunction(() => Module.replayFrame, Patience);
     const d = await compareWithGolden(page, url + Golden, ChannelTolerance);
+    t.diagnostic(`${d.pixels} pixels differ by more than ${ChannelTolerance} levels (largest ${d.largest})`);
     assert.ok(d.lit > 1000, `the frame shows the scene (${d.lit} lit pixels)`);
     assert.ok(d.pixels <= PixelTolerance,
               `${d.pixels} pixels differ by more than ${ChannelTolerance} levels (largest ${d.largest})`);
