@@ -86,6 +86,29 @@ async function checkPicture(page, name) {
   }
 }
 
+// The canvas lies wholly inside the viewport at 4:3 and fills its width or the height left by the
+// status bar, which stays readable.
+async function checkFit(page, viewport) {
+  const m = await page.evaluate(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    const bar = document.querySelector('.bar').getBoundingClientRect();
+    const font = parseFloat(getComputedStyle(document.getElementById('status')).fontSize);
+    const view = document.documentElement;
+    return { left: r.left, top: r.top, right: r.right, bottom: r.bottom, width: r.width,
+             height: r.height, viewWidth: view.clientWidth, viewHeight: view.clientHeight,
+             barTop: bar.top, barBottom: bar.bottom, font };
+  });
+  const shown = JSON.stringify(m);
+  // The layout width is the device's (the page has a meta viewport), not a desktop's.
+  assert.equal(m.viewWidth, viewport.width, shown);
+  assert.ok(m.left >= -0.5 && m.top >= -0.5 && m.right <= m.viewWidth + 0.5 &&
+            m.bottom <= m.barTop + 0.5, `the canvas is wholly inside: ${shown}`);
+  assert.ok(Math.abs(m.width / m.height - 4 / 3) < 0.01, `4:3: ${shown}`);
+  assert.ok(Math.abs(m.width - m.viewWidth) <= 1 || Math.abs(m.height - m.barTop) <= 1,
+            `the canvas fills the width or the height left by the status bar: ${shown}`);
+  assert.ok(m.barBottom <= m.viewHeight + 0.5 && m.font >= 14, `the status line is readable: ${shown}`);
+}
+
 async function waitForLine(lines, wanted) {
   const start = Date.now();
   while (!lines.includes(wanted)) {
@@ -210,7 +233,8 @@ for (const name of Browsers) describe(name, () => {
     await page.close();
   });
 
-  // The picture fills the viewport at 4:3, wholly inside it, on a phone as on a large screen.
+  // The picture fills the viewport at 4:3, wholly inside it, on a phone as on a large screen;
+  // a phone turned to landscape follows.
   for (const viewport of [
     { width: 640, height: 480 },
     { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
@@ -219,25 +243,13 @@ for (const name of Browsers) describe(name, () => {
     test(`fits a ${viewport.width} x ${viewport.height} viewport at 4:3, wholly inside`, async () => {
       const { page, lines } = await open('', viewport);
       await waitForFrames(page, 60);
-      const m = await page.evaluate(() => {
-        const r = document.getElementById('canvas').getBoundingClientRect();
-        const bar = document.querySelector('.bar').getBoundingClientRect();
-        const font = parseFloat(getComputedStyle(document.getElementById('status')).fontSize);
-        const view = document.documentElement;
-        return { left: r.left, top: r.top, right: r.right, bottom: r.bottom, width: r.width,
-                 height: r.height, viewWidth: view.clientWidth, viewHeight: view.clientHeight,
-                 barTop: bar.top, barBottom: bar.bottom, font };
-      });
-      const shown = JSON.stringify(m);
-      // The layout width is the device's (the page has a meta viewport), not a desktop's.
-      assert.equal(m.viewWidth, viewport.width, shown);
-      assert.ok(m.left >= -0.5 && m.top >= -0.5 && m.right <= m.viewWidth + 0.5 &&
-                m.bottom <= m.barTop + 0.5, `the canvas is wholly inside: ${shown}`);
-      assert.ok(Math.abs(m.width / m.height - 4 / 3) < 0.01, `4:3: ${shown}`);
-      assert.ok(Math.abs(m.width - m.viewWidth) <= 1 || Math.abs(m.height - m.barTop) <= 1,
-                `the canvas fills the width or the height left by the status bar: ${shown}`);
-      assert.ok(m.barBottom <= m.viewHeight + 0.5 && m.font >= 14, `the status line is readable: ${shown}`);
+      await checkFit(page, viewport);
       await checkPicture(page, `${name}-${viewport.width}x${viewport.height}`);
+      if (viewport.isMobile) {
+        const turned = { ...viewport, width: viewport.height, height: viewport.width };
+        await page.setViewport(turned);
+        await checkFit(page, turned);
+      }
       await page.keyboard.press('Escape');
       await waitForLine(lines, 'particles: exit code 0');
       await page.close();
