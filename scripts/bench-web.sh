@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The page's frame-rate benchmark (bench/web/fps.mjs): builds the page (preset web), installs the
 # pinned browser driver (tests/web, npm ci) and measures the page beside a bare WebGL loop in
-# headless Chromium. Prints the rates, their ratio and the sizes of the .wasm and the .js.
+# headless Chromium and Firefox. Prints the rates, their ratio, the time to the first frame and
+# the sizes of the .wasm and the .js.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

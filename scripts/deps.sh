@@ -11,8 +11,9 @@
 #                           GoogleTest's sources for the ARM64 core, sway, weston, mutter,
 #                           kwin and Xwayland for the Wayland desktops, and web-test
 #   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
-#   scripts/deps.sh web-test  web + Chromium, for the page's tests and benchmark (the browser's
-#                           driver comes from npm, pinned by tests/web/package-lock.json)
+#   scripts/deps.sh web-test  web + Chromium and Firefox ESR, for the page's tests and benchmark
+#                           (the browsers' driver comes from npm, pinned by
+#                           tests/web/package-lock.json)
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
@@ -34,7 +35,8 @@ test+=(sway weston mutter kwin-wayland xwayland grim wtype dbus util-linux)
 web=(cmake make python3 emscripten nodejs)
 # Some Node packages (NodeSource's) bring npm themselves and conflict with Debian's.
 command -v npm >/dev/null || web+=(npm)
-web_test=("${web[@]}" chromium)
+# Chromium and Firefox ESR show it to the tests (the same package names on Debian 12 and 13).
+web_test=("${web[@]}" chromium firefox-esr)
 test+=("${web_test[@]}")
 
 case "${1:-build}" in

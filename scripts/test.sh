@@ -4,7 +4,7 @@
 # Debian package unpacked and run), the core's tests and the capture's digests with the working
 # precision in software (forced on x86, and with a 64-bit long double), the core cross-built for
 # ARM64 and run under qemu-user, the simulation built for WebAssembly and run under Node, the web
-# page in headless Chromium, the whole suite again under AddressSanitizer and
+# page in headless Chromium and Firefox, the whole suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short fuzzing run of the bitmap decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,7 +54,7 @@ cmake --preset wasm-core >/dev/null
 cmake --build --preset wasm-core -j "$jobs" --target sim_state
 ctest --test-dir build/wasm-core --output-on-failure -R '^sim\.'
 
-echo "== the web page (emscripten) in headless Chromium"
+echo "== the web page (emscripten) in headless Chromium and Firefox"
 cmake --preset web >/dev/null
 cmake --build --preset web -j "$jobs"
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)

@@ -6,6 +6,7 @@
 // Points are drawn on a 64 x 64 canvas and measured in the pixels read back: their widths for the
 // point parameters, their colours for the sprite's texture coordinates and for what glPopAttrib
 // puts back.
+#include <emscripten/emscripten.h>
 #include <malloc.h>
 
 #include <algorithm>
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int Size = 64;
 constexpr GLenum GL_NEAREST = 0x2600;
+constexpr GLenum GL_NEAREST_MIPMAP_NEAREST = 0x2700;
 constexpr GLenum GL_INVALID_ENUM = 0x0500;
 constexpr GLenum GL_INVALID_OPERATION = 0x0502;
 constexpr GLenum GL_STACK_OVERFLOW = 0x0503;
@@ -294,6 +296,93 @@ void NoAllocationOnceWarm() {
     Check(mallinfo().uordblks == before, "warm frames of 3000 points allocate nothing");
 }
 
+// clang-format off
+// Loses the context (restore 0) or restores it (1); the checks page counts the host's news of both
+// in Module.told.
+EM_JS(void, LoseContext, (int restore), {
+    if (!restore) {
+        Module.told = 0;
+        Module.loseContext = document.getElementById('canvas').getContext('webgl2')
+            .getExtension('WEBGL_lose_context');
+    }
+    restore ? Module.loseContext.restoreContext() : Module.loseContext.loseContext();
+});
+EM_JS(int, ContextNews, (), {
+    return Module.told;
+});
+// clang-format on
+
+// A sprite with its texture, blending and point parameters set, drawn twice.
+Picture DrawSprite(GLuint texture) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    Point(10.0f);
+    Point(10.0f);
+    return Read();
+}
+
+// A lost context and its restoration: the module rebuilds its shaders, buffer, textures (with
+// mipmaps and parameters) and the state it emulates; the same calls then draw the same picture,
+// and a texture made while the context was away works once it is back.
+void ContextLoss() {
+    // A 64 x 64 image drawn as a 24-pixel sprite: minified, it is sampled from its mipmaps, with
+    // a filter other than the default.
+    static GLubyte texels[64 * 64 * 3];
+    for (int i = 0; i < 64 * 64; ++i) {
+        const int x = i % 64;
+        const int y = i / 64;
+        texels[i * 3] = static_cast<GLubyte>(x * 4);
+        texels[i * 3 + 1] = static_cast<GLubyte>(y * 4);
+        texels[i * 3 + 2] = static_cast<GLubyte>((x ^ y) * 4);
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, 64, 64, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    Reset();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_POINT_SPRITE_ARB);
+    glTexEnvf(GL_POINT_SPRITE_ARB, GL_COORD_REPLACE_ARB, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glPointSize(24.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    glViewport(0, 0, Size / 2, Size / 2);
+    const Picture before = DrawSprite(texture);
+
+    LoseContext(0);
+    const GLubyte one[4] = {0, 255, 0, 0};
+    GLuint late = 0;
+    glGenTextures(1, &late);
+    glBindTexture(GL_TEXTURE_2D, late);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, one);
+    DrawSprite(texture); // drawing into a lost context does nothing, and does not fail
+    // The browser restores a context only once its loss has been told (and the default prevented).
+    for (int news = 1; news <= 2; ++news) {
+        for (int waited = 0; ContextNews() < news && waited < 5000; waited += 20) {
+            emscripten_sleep(20);
+        }
+        if (news == 1) {
+            LoseContext(1);
+        }
+    }
+    Check(ContextNews() == 2, "the context is lost and restored, and the page is told");
+    const Picture after = DrawSprite(texture);
+    Check(before.Count() > 100 && before.rgba == after.rgba,
+          "a restored context draws the same picture with the same calls");
+    const Picture green = DrawSprite(late);
+    Check(green.Brightest(1) > 100 && green.Brightest(0) == 0,
+          "a texture made while the context was lost is there once it is back");
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_POINT_SPRITE_ARB);
+    glDisable(GL_BLEND);
+    glViewport(0, 0, Size, Size);
+    glDeleteTextures(1, &texture);
+    glDeleteTextures(1, &late);
+    glGetError();
+}
+
 } // namespace
 
 int main() {
@@ -306,6 +395,7 @@ int main() {
     SpriteCoordinates();
     Attributes();
     NoAllocationOnceWarm();
+    ContextLoss();
     Check(gl::MissingCount() == 0, "every entry point the checks call is found");
     std::printf("gl-checks: %d passed, %d failed\n", Passed, Failed);
     return Failed == 0 ? 0 : 1;

@@ -11,8 +11,13 @@
 // current, and only for the extensions' functions (the core ones are the module's exports);
 // SwapBuffers needs the window's context current. SwapBuffers presents by waiting for the
 // browser's next animation frame, when the browser shows what was drawn, so the frame loop stays
-// a loop: it always waits, even when it fails, so that no loop can spin the page. The swap
-// interval is the browser's, whatever is asked.
+// a loop: it always waits, even when it fails, so that no loop can spin the page; while the page
+// is hidden it waits for the page to be shown again, as a suspended machine runs no frames. The
+// swap interval is the browser's, whatever is asked.
+// A lost WebGL context is kept (the page prevents the browser's default, which gives it up) and
+// the program goes on drawing nothing; when the browser restores it, the module rebuilds what it
+// had, so that the program never learns of it. The page hears of both (Module.contextLost,
+// Module.contextRestored), and of a context that cannot be made at all (Module.noWebGL2).
 // Leaves out: other formats, DescribePixelFormat and GetPixelFormat, more than one context at a
 // time (there is one canvas), and every WGL extension but the swap interval.
 #include <emscripten/emscripten.h>
@@ -21,6 +26,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/DEngine.h"
 #include "gl/GL.h"
 #include "platform/web/Host.h"
 #include "platform/web/OpenGL.h"
@@ -48,6 +54,10 @@ HGLRC ContextHandle() {
 // clang-format off
 EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
     await new Promise(resolve => requestAnimationFrame(resolve));
+    while (document.hidden) {
+        await new Promise(resolve => document.addEventListener('visibilitychange', resolve, {once: true}));
+        await new Promise(resolve => requestAnimationFrame(resolve));
+    }
 });
 // clang-format on
 
@@ -60,10 +70,39 @@ EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::u
     console.log('particles: replay frame ' + frame + ' kept');
 });
 
-EM_JS(void, CountFrame, (std::uint32_t frames), {
+// The frame count and the frame's clock reading, for the tests and the benchmark.
+EM_JS(void, CountFrame, (std::uint32_t frames, float time), {
     Module.frames = frames;
+    Module.frameTime = time;
+    Module.frameAt = performance.now();
+    if (frames === 1) Module.firstFrameAt = Module.frameAt;
+});
+
+EM_JS(void, TellPage, (const char* what, int ok), {
+    const hook = Module[UTF8ToString(what)];
+    if (typeof hook === 'function') hook(ok !== 0);
 });
 // clang-format on
+
+EM_BOOL OnContextLost(int /*eventType*/, const void* /*reserved*/, void* /*data*/) {
+    webgl::Lost();
+    TellPage("contextLost", 1);
+    return EM_TRUE; // prevents the default, which would give the context up for good
+}
+
+EM_BOOL OnContextRestored(int /*eventType*/, const void* /*reserved*/, void* /*data*/) {
+    ContextsState& c = C();
+    if (!c.context) {
+        return EM_FALSE;
+    }
+    emscripten_webgl_make_context_current(c.context);
+    const bool rebuilt = webgl::Restore();
+    if (!c.current) {
+        emscripten_webgl_make_context_current(0);
+    }
+    TellPage("contextRestored", rebuilt ? 1 : 0);
+    return EM_TRUE;
+}
 
 HGLRC WINAPI CreateContext(HDC dc) {
     ContextsState& c = C();
@@ -84,6 +123,7 @@ HGLRC WINAPI CreateContext(HDC dc) {
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
         emscripten_webgl_create_context("#canvas", &attributes);
     if (context <= 0) {
+        TellPage("noWebGL2", 1);
         return nullptr;
     }
     // The module sets up its shaders and state in the new context, which is not left current.
@@ -98,6 +138,8 @@ HGLRC WINAPI CreateContext(HDC dc) {
     c.context = context;
     c.contextWindow = window;
     c.current = false;
+    emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, OnContextLost);
+    emscripten_set_webglcontextrestored_callback("#canvas", nullptr, EM_FALSE, OnContextRestored);
     return ContextHandle();
 }
 
@@ -123,6 +165,8 @@ BOOL WINAPI DeleteContext(HGLRC rc) {
     if (!c.context || rc != ContextHandle()) {
         return FALSE;
     }
+    emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, nullptr);
+    emscripten_set_webglcontextrestored_callback("#canvas", nullptr, EM_FALSE, nullptr);
     emscripten_webgl_destroy_context(c.context);
     webgl::Stop();
     c.context = 0;
@@ -227,7 +271,7 @@ BOOL WINAPI SwapBuffers(HDC dc) {
     const bool drawing = c.current && c.contextWindow && web::WindowOfDC(dc) == c.contextWindow;
     if (drawing) {
         ++c.presented;
-        CountFrame(c.presented);
+        CountFrame(c.presented, CurrentTime);
         int width = 0;
         int height = 0;
         if (c.presented == web::ReplayFrameToKeep() &&

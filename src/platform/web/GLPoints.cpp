@@ -73,7 +73,7 @@ GLuint Compile(GLenum type, const char* source) {
 void Draw() {
     State& s = S();
     const std::size_t count = s.points.size();
-    if (count == 0 || !s.started) {
+    if (count == 0 || !s.started || s.lost) {
         return;
     }
     if (count > s.bufferCapacity) {

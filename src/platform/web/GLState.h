@@ -1,4 +1,5 @@
-// The state the OpenGL-on-WebGL module's files share (OpenGL.cpp, GLPoints.cpp, GLMatrices.cpp),
+// The state the OpenGL-on-WebGL module's files share (OpenGL.cpp, GLPoints.cpp, GLMatrices.cpp,
+// GLTextures.cpp),
 // the error they record and the check most calls begin with; not part of the module's interface.
 #pragma once
 
@@ -70,6 +71,21 @@ struct Matrix {
 
 constexpr Matrix Identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
+// A texture as the program made it: what a new context needs to make it again.
+struct Texture {
+    GLuint name = 0;   // the program's name
+    GLuint webgl = 0;  // WebGL's name in the present context; 0 while there is none
+    GLenum format = 0; // GL_RGB or GL_RGBA once an image is loaded
+    GLsizei width = 0;
+    GLsizei height = 0;
+    std::vector<unsigned char> pixels; // level 0 as uploaded, rows packed to 4 bytes
+    GLint parameters[4] = {GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT};
+};
+
+// The texture parameters kept, in Texture::parameters' order.
+constexpr GLenum TextureParameters[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER,
+                                         GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
+
 struct Uniforms {
     GLint modelview, projection, size, sizeRange, attenuation, fade, sprite, textured, coordReplace,
         texture;
@@ -94,6 +110,14 @@ struct State {
     GLuint vertexArray = 0;
     GLuint buffer = 0;
     Uniforms u = {};
+    // Textures by the program's names, which outlive a lost context; the bound one's name.
+    std::vector<Texture> textures;
+    GLuint nextTexture = 1;
+    GLuint bound = 0;
+    GLint viewport[4] = {0, 0, 0, 0};
+    bool viewportSet = false;
+    // The context is lost: nothing is drawn until it is restored and rebuilt.
+    bool lost = false;
 };
 
 inline State& S() {
@@ -118,5 +142,9 @@ inline bool Outside() {
 
 // GLPoints.cpp: compiles and links the shader pair and finds its uniforms; false on failure.
 bool BuildProgram();
+
+// GLTextures.cpp: makes every kept texture again in a new context, with its image, its mipmaps
+// and its parameters, and binds the bound one.
+void RebuildTextures();
 
 } // namespace webgl::gl

@@ -16,8 +16,10 @@
 // Leaves out: every primitive but points (GL_INVALID_ENUM), texture coordinates other than the
 // sprites' (a textured plain point samples (0, 0)), every texture environment but GL_MODULATE,
 // glReadPixels formats other than GL_RGBA with GL_UNSIGNED_BYTE, and the errors WebGL itself
-// would report (reading them costs a round trip to the GPU process every frame). Texture names
-// are WebGL's: only names from glGenTextures can be bound.
+// would report (reading them costs a round trip to the GPU process every frame).
+// A lost context (Lost) draws nothing; once the browser restores it (Restore), the module makes
+// its shaders, buffer and textures again (GLTextures.cpp keeps their images and parameters) and
+// puts back the state it emulates, the viewport with it, so that the program draws on unaware.
 #include "platform/web/OpenGL.h"
 
 #include <GLES3/gl3.h>
@@ -80,23 +82,21 @@ void SetCapability(GLenum cap, bool on) {
     }
 }
 
-} // namespace
-
-bool Start() {
+// Makes the module's WebGL objects in the current context and puts the state it emulates in
+// place: at the start, and again in a restored context.
+bool Build() {
     State& s = S();
-    Stop();
-    s.points.reserve(4096);
     if (!BuildProgram()) {
         return false;
     }
     glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, s.implementationSizes);
-    s.a.sizeMax = s.implementationSizes[1];
     glUseProgram(s.program);
     glUniform1i(s.u.texture, 0);
     glGenVertexArrays(1, &s.vertexArray);
     glBindVertexArray(s.vertexArray);
     glGenBuffers(1, &s.buffer);
     glBindBuffer(GL_ARRAY_BUFFER, s.buffer);
+    s.bufferCapacity = 0;
     glEnableVertexAttribArray(PositionSlot);
     glVertexAttribPointer(PositionSlot, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                           reinterpret_cast<const void*>(offsetof(Vertex, position)));
@@ -107,8 +107,45 @@ bool Start() {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     Apply(s.a);
+    if (s.viewportSet) {
+        glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    }
+    RebuildTextures();
+    return true;
+}
+
+} // namespace
+
+bool Start() {
+    State& s = S();
+    Stop();
+    s.points.reserve(4096);
+    if (!Build()) {
+        return false;
+    }
+    s.a.sizeMax = s.implementationSizes[1];
     s.started = true;
     return true;
+}
+
+void Lost() {
+    S().lost = true;
+}
+
+bool Restore() {
+    State& s = S();
+    if (!s.started) {
+        return false;
+    }
+    // Every object of the lost context has gone with it.
+    s.program = 0;
+    s.vertexArray = 0;
+    s.buffer = 0;
+    for (Texture& t : s.textures) {
+        t.webgl = 0;
+    }
+    s.lost = false;
+    return Build();
 }
 
 void Stop() {
@@ -206,17 +243,6 @@ void Disable(unsigned cap) {
     SetCapability(cap, false);
 }
 
-void BindTexture(unsigned target, unsigned texture) {
-    if (!Outside()) {
-        return;
-    }
-    if (target != GL_TEXTURE_2D) {
-        Fail(GL_INVALID_ENUM);
-        return;
-    }
-    glBindTexture(GL_TEXTURE_2D, texture);
-}
-
 void DepthMask(unsigned char flag) {
     if (Outside()) {
         S().a.depthMask = flag != 0;
@@ -275,42 +301,13 @@ void Viewport(int x, int y, int width, int height) {
         Fail(GL_INVALID_VALUE);
         return;
     }
+    State& s = S();
+    s.viewport[0] = x;
+    s.viewport[1] = y;
+    s.viewport[2] = width;
+    s.viewport[3] = height;
+    s.viewportSet = true;
     glViewport(x, y, width, height);
-}
-
-void GenTextures(int n, unsigned* textures) {
-    if (!Outside()) {
-        return;
-    }
-    if (n < 0) {
-        Fail(GL_INVALID_VALUE);
-        return;
-    }
-    glGenTextures(n, textures);
-}
-
-void DeleteTextures(int n, const unsigned* textures) {
-    if (!Outside()) {
-        return;
-    }
-    if (n < 0) {
-        Fail(GL_INVALID_VALUE);
-        return;
-    }
-    glDeleteTextures(n, textures);
-}
-
-void TexParameteri(unsigned target, unsigned pname, int param) {
-    if (!Outside()) {
-        return;
-    }
-    const bool known = pname == GL_TEXTURE_MIN_FILTER || pname == GL_TEXTURE_MAG_FILTER ||
-                       pname == GL_TEXTURE_WRAP_S || pname == GL_TEXTURE_WRAP_T;
-    if (target != GL_TEXTURE_2D || !known) {
-        Fail(GL_INVALID_ENUM);
-        return;
-    }
-    glTexParameteri(GL_TEXTURE_2D, pname, param);
 }
 
 void ReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels) {
@@ -351,20 +348,6 @@ const unsigned char* GetString(unsigned name) {
         return nullptr;
     }
     return reinterpret_cast<const unsigned char*>(text);
-}
-
-bool TexImageWithMipmaps(unsigned target, int width, int height, unsigned format,
-                         const void* pixels) {
-    if (!Outside()) {
-        return false;
-    }
-    if (target != GL_TEXTURE_2D || (format != GL_RGB && format != GL_RGBA)) {
-        return false;
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, format == GL_RGB ? GL_RGB8 : GL_RGBA8, width, height, 0, format,
-                 GL_UNSIGNED_BYTE, pixels);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    return true;
 }
 
 } // namespace webgl

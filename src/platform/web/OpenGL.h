@@ -16,6 +16,12 @@ namespace webgl {
 // everything, after the context has gone.
 bool Start();
 void Stop();
+// The context is lost (webglcontextlost): nothing is drawn meanwhile. Restore, in the restored
+// and current context, makes the module's objects and state again: the shaders, the buffer,
+// every texture with its image, mipmaps and parameters, the attributes and the viewport; false
+// when that fails (the context may be lost again already).
+void Lost();
+bool Restore();
 
 // Reads the current drawing buffer, rows bottom first, as glReadPixels(GL_RGBA) does.
 void ReadRgba(int width, int height, std::uint8_t* out);
@@ -56,7 +62,8 @@ void TexParameteri(unsigned target, unsigned pname, int param);
 void ReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels);
 const unsigned char* GetString(unsigned name);
 // Loads level 0 of the bound 2D texture from 8-bit RGB or RGBA pixels (rows packed to 4 bytes)
-// and derives the other levels; false when the arguments are refused.
+// and derives the other levels, keeping a copy for a restored context; false when the arguments
+// are refused or no texture of glGenTextures is bound.
 bool TexImageWithMipmaps(unsigned target, int width, int height, unsigned format,
                          const void* pixels);
 

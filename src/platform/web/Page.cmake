@@ -5,9 +5,10 @@
 # particles-data.js and particles.data. variants/missing-sprite/ holds a data package without
 # DATA/Textures/particle.bmp, for the tests.
 
-# The scripted clock is an object of the page itself, as it is of particles-capture: without a
-# replay it reads CLOCK_MONOTONIC, which is the browser's performance.now().
-target_link_libraries(particles PRIVATE pt_scripted_clock)
+# The page's clock is an object of the page itself, as the scripted clock is of
+# particles-capture: without a replay it reads the browser's performance.now(), less the time the
+# page was hidden.
+target_link_libraries(particles PRIVATE pt_page_clock)
 target_link_options(particles PRIVATE
     # SwapBuffers and MessageBoxA wait for the browser; the calls that lead to them are direct,
     # so indirect calls need no instrumenting.

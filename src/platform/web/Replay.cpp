@@ -6,8 +6,8 @@
 // seed in place of that one and sets the scripted clock (platform/ScriptedClock.h) to 0 ms, as
 // particles-capture does before the scene is built; each frame's PeekMessageA then moves the
 // clock on by S ms, so that frame k reads k x S, as the tool's frame k does. Without those
-// parameters the clock is the browser's high-resolution clock (performance.now, through
-// CLOCK_MONOTONIC) and nothing here acts.
+// parameters the clock is the page's (PageClock.cpp): the browser's high-resolution clock, stopped
+// while the page is hidden, and nothing here acts.
 #include <emscripten/emscripten.h>
 
 #include "engine/DEngine.h"
