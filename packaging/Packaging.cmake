@@ -69,6 +69,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/org.example.particles.metainfo.xml
 if(TARGET particles-capture)
     add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/release/${screenshot}
         COMMAND ${CMAKE_COMMAND} -E rm -rf release/screenshot
+        COMMAND ${CMAKE_COMMAND} -E make_directory release/screenshot
         COMMAND particles-capture --seed 2026 --step-ms 33 --frames 120 --every 120
                 --out release/screenshot
         COMMAND ${CMAKE_COMMAND} -E rename release/screenshot/frame-000120.png release/${screenshot}

@@ -16,7 +16,7 @@ import zlib
 
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 # The square of the 1024 x 768 frame that holds the spray (left) and the flame (right).
-CROP_X, CROP_Y, CROP_SIZE = 272, 144, 480
+CROP_X, CROP_Y, CROP_SIZE = 264, 136, 400
 
 
 def read_png(path):
