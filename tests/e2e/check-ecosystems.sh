@@ -38,8 +38,15 @@ release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -1
     fail "versions differ: package $version, changelog '$changelog', metainfo '$release'"
 MANPATH=$root/usr/share/man man -w particles >/dev/null || fail "man particles finds no page"
 
+# Control-flow protection (CET) marks an executable only when every object in it is marked, the C
+# library's start files too: Debian 12's are not, so there the build's -fcf-protection cannot show.
+optional=()
+if ! readelf -n "$(c++ -print-file-name=Scrt1.o)" 2>/dev/null | grep -q 'x86 feature:.*IBT'; then
+    say "the C library's start files have no CET marking: control-flow protection not required"
+    optional=(--nocfprotection)
+fi
 while IFS= read -r elf; do
-    result=$(hardening-check "$elf" 2>&1) || fail "hardening-check: ${elf#"$root"}:"$'\n'"$result"
+    result=$(hardening-check "${optional[@]}" "$elf" 2>&1) || fail "hardening-check: ${elf#"$root"}:"$'\n'"$result"
 done < <(find "$root" -type f -exec sh -c 'file -b "$1" | grep -q "^ELF"' _ {} \; -print)
 
 for icon in "$root"/usr/share/icons/hicolor/*/apps/particles.png; do
