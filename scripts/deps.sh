@@ -8,22 +8,14 @@
 #                           particles-capture, Xorg's dummy driver and xrandr for a display whose
 #                           mode really switches, GoogleTest, Google Benchmark, dpkg-dev and file
 #                           for the Debian package, the ARM64 cross compiler, qemu-user and
-#                           GoogleTest's sources for the ARM64 core, and web-test
+#                           GoogleTest's sources for the ARM64 core, the packages' validators
+#                           (lintian, desktop-file-validate, appstreamcli, hardening-check,
+#                           python3-pefile, man), and web-test
 #   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
 #   scripts/deps.sh web-test  web + Chromium, for the page's tests and benchmark (the browser's
 #                           driver comes from npm, pinned by tests/web/package-lock.json)
+# Debian 12 and 13 are tested: every name below is the same on both.
 set -euo pipefail
-
-# hardening-check: part of devscripts up to Debian 12, a package of its own from Debian 13 on.
-hardening_check() {
-    local release
-    release=$(. /etc/os-release && echo "${VERSION_ID:-}")
-    if [ -n "$release" ] && [ "${release%%.*}" -le 12 ] 2>/dev/null; then
-        echo devscripts
-    else
-        echo hardening-check
-    fi
-}
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
        libgl1-mesa-dri libegl1)
@@ -37,7 +29,7 @@ test+=(clang libclang-rt-dev llvm)
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
 # The ecosystems' validators of the packages (tests/e2e/check-ecosystems.sh).
-test+=(lintian desktop-file-utils appstream man-db python3-pefile "$(hardening_check)")
+test+=(lintian desktop-file-utils appstream man-db python3-pefile devscripts)
 # The core cross-built for ARM64 and run under qemu-user, with GoogleTest built from its sources.
 test+=(g++-aarch64-linux-gnu qemu-user googletest)
 

@@ -70,7 +70,8 @@ if [ -z "$exe" ] || [ ! -f "$exe" ]; then
     say "all checks passed"
     exit 0
 fi
-python3 - "$exe" <<'PYTHON' || failed=1
+# Debian's own interpreter, which python3-pefile is installed for.
+/usr/bin/python3 - "$exe" <<'PYTHON' || failed=1
 import sys
 import xml.etree.ElementTree as ET
 
