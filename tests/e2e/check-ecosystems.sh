@@ -82,7 +82,8 @@ problems = []
 
 
 def resources(kind):
-    for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    directory = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for entry in directory.entries if directory else []:
         if entry.id == kind:
             for name in entry.directory.entries:
                 for language in name.directory.entries:
