@@ -11,7 +11,7 @@
 #   fuzz/run.sh --coverage [DIR...]  line, region and branch coverage of the decoder reached by
 #                                    the inputs in DIR... (default fuzz/corpus), replayed under
 #                                    clang's source-based coverage (paths relative to the
-#                                    repository); needs llvm-cov-14
+#                                    repository); needs llvm-cov
 #
 # Fuzzing reads the seeds in fuzz/corpus and puts new inputs in fuzz/corpus-work (not committed).
 # The final statistics (executions, speed, peak memory) are printed at the end, the coverage
@@ -47,11 +47,11 @@ if [ "$mode" = coverage ]; then
     rm -rf "$profile"
     mkdir -p "$profile"
     LLVM_PROFILE_FILE="$profile/replay.profraw" build/fuzz/fuzz/fuzz_bmp_coverage "${inputs[@]}"
-    llvm-profdata-14 merge "$profile/replay.profraw" -o "$profile/replay.profdata"
-    llvm-cov-14 report build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
+    llvm-profdata merge "$profile/replay.profraw" -o "$profile/replay.profdata"
+    llvm-cov report build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
         src/game/BmpDecode.cpp
     # Lines never reached, if any, with their numbers.
-    llvm-cov-14 show build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
+    llvm-cov show build/fuzz/fuzz/fuzz_bmp_coverage -instr-profile="$profile/replay.profdata" \
         src/game/BmpDecode.cpp | grep -E '^ *[0-9]+\| *0\|' || true
     exit 0
 fi

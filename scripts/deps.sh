@@ -9,21 +9,29 @@
 #                           mode really switches, GoogleTest, Google Benchmark, dpkg-dev and file
 #                           for the Debian package, the ARM64 cross compiler, qemu-user and
 #                           GoogleTest's sources for the ARM64 core, sway, weston, mutter,
-#                           kwin and Xwayland for the Wayland desktops, and web-test
+#                           kwin and Xwayland for the Wayland desktops, the packages' validators
+#                           (lintian, desktop-file-validate, appstreamcli, hardening-check,
+#                           python3-pefile, man), and web-test
 #   scripts/deps.sh web     what the page needs: emscripten, and Node with npm to serve it
 #   scripts/deps.sh web-test  web + Chromium and Firefox ESR, for the page's tests and benchmark
 #                           (the browsers' driver comes from npm, pinned by
 #                           tests/web/package-lock.json)
+# Debian 12 and 13 are tested: every name below is the same on both.
 set -euo pipefail
 
 build=(cmake make g++ pkg-config libsdl2-dev libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev
        libgl1-mesa-dri libegl1)
 run=("${build[@]}" xvfb xauth x11-apps x11-utils imagemagick xdotool)
-test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 clang-14 libclang-rt-14-dev
-      llvm-14 valgrind clang-format time libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
+test=("${run[@]}" mingw-w64 binutils-mingw-w64-x86-64 wine wine64 valgrind clang-format time
+      libpng-dev libwebp-dev xserver-xorg-video-dummy x11-xserver-utils)
+# clang with libFuzzer and the LLVM tools: the release's own version (14 on Debian 12, 19 on
+# Debian 13) through the unversioned names, which every release has.
+test+=(clang libclang-rt-dev llvm)
 
 # The unit tests, the benchmarks and the package's dependencies; the demo builds without them.
 test+=(libgtest-dev libgmock-dev libbenchmark-dev dpkg-dev file)
+# The ecosystems' validators of the packages (tests/e2e/check-ecosystems.sh).
+test+=(lintian desktop-file-utils appstream man-db python3-pefile devscripts)
 # The core cross-built for ARM64 and run under qemu-user, with GoogleTest built from its sources.
 test+=(g++-aarch64-linux-gnu qemu-user googletest)
 

@@ -2,12 +2,13 @@
 # End to end: the Debian package installs a demo that runs from anywhere. Packs the build with
 # CPack's DEB generator, unpacks the package into a scratch root, checks its layout, and runs the
 # unpacked `particles` command from an unrelated directory (check-run.sh): the window appears,
-# Escape ends the program, exit status 0, nothing reported.
+# Escape ends the program, exit status 0, nothing reported. Before the run, the package and the
+# Windows executable (when built) go through their ecosystems' validators (check-ecosystems.sh).
 #
-#   check-package.sh BUILD-DIRECTORY
+#   check-package.sh BUILD-DIRECTORY [WINDOWS-EXE]
 set -uo pipefail
-[ $# -eq 1 ] || { echo "usage: $0 BUILD-DIRECTORY" >&2; exit 2; }
-build=$1
+[ $# -ge 1 ] && [ $# -le 2 ] || { echo "usage: $0 BUILD-DIRECTORY [WINDOWS-EXE]" >&2; exit 2; }
+build=$1 exe=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
@@ -26,10 +27,14 @@ failed=0
 for path in usr/bin/particles usr/lib/particles/particles \
     usr/lib/particles/display-guard \
     usr/share/particles/DATA/Textures/particle.bmp usr/share/particles/DATA/Textures/particle1.bmp \
-    usr/share/applications/particles.desktop usr/share/icons/hicolor/128x128/apps/particles.png; do
+    usr/share/applications/org.example.particles.desktop \
+    usr/share/metainfo/org.example.particles.metainfo.xml usr/share/man/man6/particles.6.gz \
+    usr/share/doc/particles/copyright usr/share/doc/particles/changelog.gz \
+    usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/particles.png; do
     [ -e "$work/root/$path" ] || { echo "check-package: FAILED: no /$path in the package"; failed=1; }
 done
 [ "$failed" -eq 0 ] || exit 1
+bash "$here/check-ecosystems.sh" "$deb" "$work/root" "$build" ${exe:+"$exe"} || exit 1
 
 mkdir "$work/elsewhere"
 bash "$here/check-run.sh" --program "$work/root/usr/bin/particles" --dir "$work/elsewhere" \

@@ -37,10 +37,11 @@ done
 exe=$top/particles.exe
 [ -f "$exe" ] || exit 1
 "$objdump" -h "$exe" | grep -q '\.debug' && fail "the executable has debug sections"
-# The resource types at the top of .rsrc: 3 icon, 14 icon group, 16 version.
+# The resource types at the top of .rsrc: 3 icon, 14 icon group, 16 version, 24 manifest.
 types=$("$objdump" -p "$exe" | sed -n '/^The .rsrc Resource Directory/,/^$/p' |
     sed -n 's/^0[0-9a-f]*   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p' | tr '\n' ' ')
-[ "$types" = "3 e 10 " ] || fail "resource types '$types', expected icon, icon group and version"
+[ "$types" = "3 e 10 18 " ] ||
+    fail "resource types '$types', expected icon, icon group, version and manifest"
 strings -el "$exe" | grep -qx 'particles.exe' || fail "no version information naming particles.exe"
 grep -q 'Escape' "$top/README.txt" && grep -q 'DATA' "$top/README.txt" ||
     fail "README.txt says nothing of Escape or DATA"
