@@ -45,9 +45,17 @@ if ! readelf -n "$(c++ -print-file-name=Scrt1.o)" 2>/dev/null | grep -q 'x86 fea
     say "the C library's start files have no CET marking: control-flow protection not required"
     optional=(--nocfprotection)
 fi
+# Branch protection is ARM64's (Debian 13's hardening-check asks for it on every architecture).
+if [ "$(dpkg-deb -f "$deb" Architecture)" != arm64 ] &&
+    grep -q -- --nobranchprotection <<<"$(hardening-check --help 2>&1)"; then
+    optional+=(--nobranchprotection)
+fi
+elves=$(find "$root" -type f -exec sh -c 'file -b "$1" | grep -q "^ELF"' _ {} \; -print)
+[ -n "$elves" ] || fail "no ELF file in the package"
 while IFS= read -r elf; do
+    [ -n "$elf" ] || continue
     result=$(hardening-check "${optional[@]}" "$elf" 2>&1) || fail "hardening-check: ${elf#"$root"}:"$'\n'"$result"
-done < <(find "$root" -type f -exec sh -c 'file -b "$1" | grep -q "^ELF"' _ {} \; -print)
+done <<<"$elves"
 
 for icon in "$root"/usr/share/icons/hicolor/*/apps/particles.png; do
     size=$(basename "$(dirname "$(dirname "$icon")")")
