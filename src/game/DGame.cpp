@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/DEngine.h"
-#include "engine/DMessage.h"
+#include "game/DMessage.h"
 #include "game/SceneSystems.h"
 #include "gl/GL.h"
 #include "platform/Win32.h"

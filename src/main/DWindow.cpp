@@ -7,7 +7,7 @@
 
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
-#include "engine/DMessage.h"
+#include "game/DMessage.h"
 #include "gl/GL.h"
 #include "random/FloatEnv.h"
 
