@@ -8,7 +8,7 @@
 #include "game/SceneSystems.h"
 #include "gl/GL.h"
 #include "platform/Win32.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 TFlame* Flame = nullptr;
 TEmitter* Emitter = nullptr;

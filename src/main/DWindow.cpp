@@ -9,7 +9,7 @@
 #include "engine/DInput.h"
 #include "game/DMessage.h"
 #include "gl/GL.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 HWND WindowHandle = nullptr;
 HDC DeviceContext = nullptr;
