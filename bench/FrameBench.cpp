@@ -42,8 +42,8 @@
 #include "particles/DEmitter.h"
 #include "particles/DFlame.h"
 #include "platform/ScriptedClock.h"
-#include "random/FloatEnv.h"
 #include "random/Random.h"
+#include "real/FloatEnv.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "RealCheck.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 namespace {
 

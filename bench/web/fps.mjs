@@ -1,7 +1,7 @@
 // The page's frame rate beside a bare WebGL loop on the same page, and the time from opening the
 // page to its first frame, in headless Chromium and Firefox (tests/web/browser.mjs).
 //
-//   node bench/web/fps.mjs [SECONDS]     (bash scripts/bench-web.sh builds the page and runs it)
+//   node bench/web/fps.mjs [SECONDS]     (bash bench/web/fps.sh builds the page and runs it)
 //
 // The page runs with ?bare-loop: the demo's canvas and, beside it, a second canvas cleared and
 // presented on every animation frame. Both count their frames; after a warm-up of 3 s both counts

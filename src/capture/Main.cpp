@@ -4,7 +4,7 @@
 #include <string>
 
 #include "capture/Capture.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 int main(int argc, char** argv) {
     SetFloatEnvironment();

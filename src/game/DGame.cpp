@@ -4,11 +4,11 @@
 #include <string>
 
 #include "engine/DEngine.h"
-#include "engine/DMessage.h"
+#include "game/DMessage.h"
 #include "game/SceneSystems.h"
 #include "gl/GL.h"
 #include "platform/Win32.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 TFlame* Flame = nullptr;
 TEmitter* Emitter = nullptr;

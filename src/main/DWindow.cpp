@@ -7,9 +7,9 @@
 
 #include "engine/DEngine.h"
 #include "engine/DInput.h"
-#include "engine/DMessage.h"
+#include "game/DMessage.h"
 #include "gl/GL.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 HWND WindowHandle = nullptr;
 HDC DeviceContext = nullptr;

@@ -1,7 +1,7 @@
 // The program's entry point: sets the floating-point environment the simulation relies on, runs
 // WinMain once, then the process ends with exit code 0.
 #include "main/DMain.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 #ifdef _WIN32
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <type_traits>
 
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 struct TVector3 {
     float x, y, z;

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 void TColorSpline::AddKey(float Time, const TColor4& Color) {
     if (Count < 0 || Count >= MaxKeys || !std::isfinite(Time)) {

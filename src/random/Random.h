@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 // The whole state of the generator: 0 until Randomize runs.
 extern std::uint32_t RandSeed;

@@ -26,7 +26,7 @@
 
 #include "capture/Capture.h"
 #include "game/DGame.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 namespace {
 

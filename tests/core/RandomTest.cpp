@@ -7,8 +7,8 @@
 
 #include "RandomSteps.h"
 #include "platform/Win32.h"
-#include "random/FloatEnv.h"
 #include "random/Random.h"
+#include "real/FloatEnv.h"
 
 #include "platform/ScriptedClock.h"
 

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "RealCheck.h"
-#include "random/FloatEnv.h"
-#include "random/SoftReal.h"
+#include "real/FloatEnv.h"
+#include "real/SoftReal.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ShellTestSupport.h"
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 using seam::Api;
 using shelltest::CursorCount;

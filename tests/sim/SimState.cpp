@@ -18,8 +18,8 @@
 #include "game/SceneSystems.h"
 #include "game/StateFile.h"
 #include "platform/ScriptedClock.h"
-#include "random/FloatEnv.h"
 #include "random/Random.h"
+#include "real/FloatEnv.h"
 
 namespace {
 

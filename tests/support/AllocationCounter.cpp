@@ -1,8 +1,8 @@
 // The allocation counter. Every operator new of the process lands here: the executable's
 // definitions replace the library's for every shared library too. The calls of malloc, calloc and
-// realloc are routed here by the linker (-Wl,--wrap, which pt_test_allocations adds to the link of
-// its executable), and --wrap reaches only the statically linked code: the program's libraries and
-// the test.
+// realloc are routed here by the linker (-Wl,--wrap, which particles_count_allocations adds to the
+// link of its executable), and --wrap reaches only the statically linked code: the program's
+// libraries and the test.
 #include "AllocationCounter.h"
 
 #include <cstdlib>

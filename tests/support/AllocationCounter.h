@@ -1,6 +1,7 @@
-// Counts the allocations of the executable that links tests/support/AllocationCounter.cpp (the
-// CMake target pt_test_allocations): every operator new of the process, and every call of malloc,
-// calloc and realloc from its statically linked code (the program's libraries and the test).
+// Counts the allocations of the executable that compiles tests/support/AllocationCounter.cpp in
+// (CMake: particles_count_allocations): every operator new of the process, and every call of
+// malloc, calloc and realloc from its statically linked code (the program's libraries and the
+// test).
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "random/SoftReal.h"
+#include "real/SoftReal.h"
 
 #if (defined(__i386__) || defined(__x86_64__)) && __LDBL_MANT_DIG__ == 64
 #define REALCHECK_HAVE_X87 1

@@ -25,7 +25,7 @@ inline Real Sqrt(Real x) {
 }
 #else
 #define PARTICLES_HARDWARE_REAL 0
-#include "random/SoftReal.h"
+#include "real/SoftReal.h"
 using Real = SoftReal;
 #endif
 

@@ -1,5 +1,5 @@
 // UTF-8 message boxes on Windows and through the Win32 layer elsewhere.
-#include "engine/DMessage.h"
+#include "game/DMessage.h"
 
 #ifdef _WIN32
 

@@ -1,5 +1,5 @@
 // The square root of the software working precision.
-#include "random/SoftReal.h"
+#include "real/SoftReal.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // normal result, and the comparison. Part of SoftReal.h, which holds the general paths.
 #pragma once
 
-#include "random/SoftReal.h"
+#include "real/SoftReal.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The x87 control word and the SSE control register of the main thread.
-#include "random/FloatEnv.h"
+#include "real/FloatEnv.h"
 
 #if defined(_MSC_VER) && !defined(__clang__)
 #include <float.h>

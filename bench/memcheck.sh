@@ -3,13 +3,13 @@
 # valgrind's memcheck on a private X screen (scripts/xsession.sh): SECONDS seconds of frames once
 # its window is up, then Escape, so that the whole tear-down runs under the checker too.
 #
-#   scripts/memcheck.sh [SECONDS]      (default 10)
+#   bench/memcheck.sh [SECONDS]      (default 10)
 #
 # The full valgrind log goes to build/memcheck.log. Frames of our own code are shown with paths
 # relative to the source tree (src/...), everything else by library.
 #
 # Passes when the program ends on Escape with exit code 0 and valgrind reports
-# - no invalid read or write at all, once scripts/memcheck.supp is applied: that file suppresses
+# - no invalid read or write at all, once bench/memcheck.supp is applied: that file suppresses
 #   only reports of the OpenGL driver, SDL and X11 whose every frame lies outside our code, and
 # - no error of any other kind (uninitialised values, bad frees, overlaps, ...) and no definite
 #   leak with a frame in src/.
@@ -25,7 +25,7 @@ case "$seconds" in
     '' | *[!0-9]*) echo "memcheck: SECONDS must be a whole number" >&2; exit 2 ;;
 esac
 log=$root/build/memcheck.log
-supp=$root/scripts/memcheck.supp
+supp=$root/bench/memcheck.supp
 
 say() { echo "memcheck: $*"; }
 

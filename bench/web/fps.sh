@@ -4,7 +4,7 @@
 # headless Chromium and Firefox. Prints the rates, their ratio, the time to the first frame and
 # the sizes of the .wasm and the .js.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 bash scripts/deps.sh web-test
 cmake --preset web >/dev/null

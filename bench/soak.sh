@@ -3,7 +3,7 @@
 # on a private X screen (scripts/xsession.sh) for MINUTES minutes, samples its resident memory
 # every ten seconds, then ends it with Escape as a user would.
 #
-#   scripts/soak.sh [MINUTES]      (default 10, at least 1)
+#   bench/soak.sh [MINUTES]      (default 10, at least 1)
 #
 # Samples: VmRSS from /proc/PID/status, in KiB, at 0, 10, 20, ... seconds after the window
 # appeared and once more at the end, written to build/soak-rss.csv (seconds,vmrss_kib).

@@ -2,7 +2,7 @@
 // NaN rules, and the conversions from and to integers and the IEEE formats. Part of SoftReal.h.
 #pragma once
 
-#include "random/SoftReal.h"
+#include "real/SoftReal.h"
 
 #include <cstdint>
 

@@ -337,6 +337,6 @@ class SoftReal {
 SoftReal Sqrt(SoftReal a);
 
 // The definitions, in this order: the arithmetic builds on the encoding's helpers.
-#include "random/SoftRealFormat.h"
+#include "real/SoftRealFormat.h"
 
-#include "random/SoftRealArithmetic.h"
+#include "real/SoftRealArithmetic.h"
