@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "UserInput.h"
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 #include "platform/Win32.h"
 
 namespace platformtest {

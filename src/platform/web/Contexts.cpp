@@ -106,7 +106,7 @@ EM_BOOL OnContextRestored(int /*eventType*/, const void* /*reserved*/, void* /*d
 
 HGLRC WINAPI CreateContext(HDC dc) {
     ContextsState& c = C();
-    const HWND window = web::WindowOfDC(dc);
+    const HWND window = platform::WindowOfDC(dc);
     if (!window || c.formatSet != window || c.context) {
         return nullptr;
     }
@@ -150,7 +150,7 @@ BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
         c.current = false;
         return TRUE;
     }
-    if (!c.context || rc != ContextHandle() || !dc || web::WindowOfDC(dc) != c.contextWindow) {
+    if (!c.context || rc != ContextHandle() || !dc || platform::WindowOfDC(dc) != c.contextWindow) {
         return FALSE;
     }
     if (emscripten_webgl_make_context_current(c.context) != EMSCRIPTEN_RESULT_SUCCESS) {
@@ -232,7 +232,9 @@ void WindowGoing(HWND window) {
     }
 }
 
-FARPROC WglExport(const char* name) {
+} // namespace web
+
+FARPROC platform::host::WglExport(const char* name) {
     for (const auto& e : WglExports) {
         if (std::strcmp(e.name, name) == 0) {
             return e.function;
@@ -240,6 +242,8 @@ FARPROC WglExport(const char* name) {
     }
     return nullptr;
 }
+
+namespace web {
 
 std::uint32_t PresentedFrames() {
     return C().presented;
@@ -250,7 +254,7 @@ std::uint32_t PresentedFrames() {
 extern "C" {
 
 int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
-    if (!web::WindowOfDC(dc) || !request || request->iPixelType != PFD_TYPE_RGBA ||
+    if (!platform::WindowOfDC(dc) || !request || request->iPixelType != PFD_TYPE_RGBA ||
         !(request->dwFlags & PFD_SUPPORT_OPENGL) || (request->dwFlags & PFD_DRAW_TO_BITMAP)) {
         return 0;
     }
@@ -258,7 +262,7 @@ int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
 }
 
 BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* /*request*/) {
-    const HWND window = web::WindowOfDC(dc);
+    const HWND window = platform::WindowOfDC(dc);
     if (!window || format != 1 || C().formatSet == window) {
         return FALSE;
     }
@@ -268,7 +272,8 @@ BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* /*re
 
 BOOL WINAPI SwapBuffers(HDC dc) {
     ContextsState& c = C();
-    const bool drawing = c.current && c.contextWindow && web::WindowOfDC(dc) == c.contextWindow;
+    const bool drawing =
+        c.current && c.contextWindow && platform::WindowOfDC(dc) == c.contextWindow;
     if (drawing) {
         ++c.presented;
         CountFrame(c.presented, CurrentTime);

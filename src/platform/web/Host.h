@@ -1,23 +1,16 @@
-// What the concerns of the browser host need from each other; not part of the Win32 interface.
+// What the concerns of the browser host need from each other, besides the Win32 core
+// (platform/Core.h); not part of the Win32 interface.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/Win32.h"
+#include "platform/Core.h"
 
 namespace web {
 
-// Windows.cpp: the window whose device context `dc` is, or null.
-HWND WindowOfDC(HDC dc);
-// Windows.cpp: the window SetFocus gave the keyboard focus, or the window when there is one.
+// Canvas.cpp: the window SetFocus gave the keyboard focus, or the window when there is one.
 HWND KeyWindow();
-// Windows.cpp: calls the window's procedure; 0 when the window does not exist.
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Messages.cpp: queues a message; DestroyWindow drops those of a window that goes.
-void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ForgetMessagesOf(HWND window);
-// Messages.cpp: starts listening to the page's keys (once).
+// Keyboard.cpp: starts listening to the page's keys (once).
 void ListenToKeys();
 
 // MessageBox.cpp: whether a message box is open; the box has the keyboard meanwhile, and keys
@@ -26,8 +19,6 @@ bool InMessageBox();
 
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.
 void WindowGoing(HWND window);
-// Contexts.cpp: the WGL calls, which the module loaded for "OpenGL32.dll" exports by name.
-FARPROC WglExport(const char* name);
 // Contexts.cpp: how many frames SwapBuffers has presented.
 std::uint32_t PresentedFrames();
 

@@ -1,19 +1,13 @@
-// Libraries loaded by their Windows names, in the page: the module of OpenGL.cpp and Glu.cpp.
+// The libraries behind the module table (platform/Modules.cpp), in the page: OpenGL.cpp's and
+// Glu.cpp's functions.
 //
-// Implements GetModuleHandleA, LoadLibraryA and GetProcAddress.
-// Reproduces: "OpenGL32.dll" and "GLU32.dll" (any case, with or without the extension) stand for
-// the module's OpenGL 1.1 and GLU functions; the first exports the WGL calls by name as well, and
-// the extensions' functions come through wglGetProcAddress, as on Windows; loading a library
-// twice gives the same handle; GetModuleHandleA with a null name gives the program's own, stable
-// instance. Every export is checked against the OpenGL binding's type for its name, so that a
-// call through the binding's table always matches the function's signature (WebAssembly traps on
-// a mismatch).
-// Leaves out: every other library, module names for GetModuleHandleA, FreeLibrary, and exports
-// by ordinal.
-#include <cctype>
-#include <cstdio>
+// Implements the module table's back-end: "OpenGL32.dll" exports the module's OpenGL 1.1
+// functions, and the extensions' functions come through wglGetProcAddress (Contexts.cpp), as on
+// Windows; "GLU32.dll" exports its GLU functions. Every export is checked against the OpenGL
+// binding's type for its name, so that a call through the binding's table always matches the
+// function's signature (WebAssembly traps on a mismatch).
+// Leaves out: nothing the program loads.
 #include <cstring>
-#include <string>
 
 #include "gl/GL.h"
 #include "platform/web/Host.h"
@@ -70,26 +64,7 @@ const Export GluExports[] = {
 
 #undef PARTICLES_EXPORT
 
-// The modules' handles: addresses of their tables, stable and distinct.
-HMODULE OpenGLModule() {
-    return reinterpret_cast<HMODULE>(const_cast<Export*>(OpenGLExports));
-}
-
-HMODULE GluModule() {
-    return reinterpret_cast<HMODULE>(const_cast<Export*>(GluExports));
-}
-
-// The instance of the program itself: the classic load address of an executable.
-const auto ProgramInstance = reinterpret_cast<HMODULE>(0x00400000);
-
-bool IsNamed(const char* name, const char* base) {
-    std::string s(name);
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s == base || s == std::string(base) + ".dll";
-}
-
+// The libraries' handles are the addresses of their tables, stable and distinct.
 template <std::size_t N> FARPROC Find(const Export (&table)[N], const char* name) {
     for (const Export& e : table) {
         if (std::strcmp(e.name, name) == 0) {
@@ -101,40 +76,16 @@ template <std::size_t N> FARPROC Find(const Export (&table)[N], const char* name
 
 } // namespace
 
-extern "C" {
+namespace platform {
+namespace host {
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
-    return name ? nullptr : ProgramInstance;
+void* OpenLibrary(Library library) {
+    return const_cast<Export*>(library == Library::OpenGL ? OpenGLExports : GluExports);
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) {
-    if (!name) {
-        return nullptr;
-    }
-    if (IsNamed(name, "opengl32")) {
-        return OpenGLModule();
-    }
-    if (IsNamed(name, "glu32")) {
-        return GluModule();
-    }
-    std::fprintf(stderr, "Win32 layer: no library stands for %s\n", name);
-    return nullptr;
+FARPROC LibraryExport(Library library, void* /*handle*/, const char* name) {
+    return library == Library::OpenGL ? Find(OpenGLExports, name) : Find(GluExports, name);
 }
 
-FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
-    if (!name) {
-        return nullptr;
-    }
-    if (module == OpenGLModule()) {
-        if (std::strncmp(name, "wgl", 3) == 0) {
-            return web::WglExport(name);
-        }
-        return Find(OpenGLExports, name);
-    }
-    if (module == GluModule()) {
-        return Find(GluExports, name);
-    }
-    return nullptr;
-}
-
-} // extern "C"
+} // namespace host
+} // namespace platform
