@@ -66,7 +66,6 @@ void* CreateNative(const char* /*title*/, DWORD /*style*/, int /*x*/, int /*y*/,
     ShowCanvas(0);
     TheCanvas.inUse = true;
     web::ListenToKeys();
-    web::StartReplay();
     return &TheCanvas;
 }
 

@@ -26,7 +26,6 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/DEngine.h"
 #include "gl/GL.h"
 #include "platform/web/Host.h"
 #include "platform/web/OpenGL.h"
@@ -70,7 +69,7 @@ EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::u
     console.log('particles: replay frame ' + frame + ' kept');
 });
 
-// The frame count and the frame's clock reading, for the tests and the benchmark.
+// The frame count and the clock's reading (ms) as the frame is presented, for the tests.
 EM_JS(void, CountFrame, (std::uint32_t frames, float time), {
     Module.frames = frames;
     Module.frameTime = time;
@@ -276,7 +275,7 @@ BOOL WINAPI SwapBuffers(HDC dc) {
         c.current && c.contextWindow && platform::WindowOfDC(dc) == c.contextWindow;
     if (drawing) {
         ++c.presented;
-        CountFrame(c.presented, CurrentTime);
+        CountFrame(c.presented, static_cast<float>(GetTickCount()));
         int width = 0;
         int height = 0;
         if (c.presented == web::ReplayFrameToKeep() &&

@@ -22,13 +22,6 @@ void WindowGoing(HWND window);
 // Contexts.cpp: how many frames SwapBuffers has presented.
 std::uint32_t PresentedFrames();
 
-// Replay.cpp: in replay mode (the page's ?seed=N&step-ms=S), puts the seed into the generator
-// and sets the clock to 0 ms; the window's creation calls it, right after the program seeded the
-// generator from the clock. Does nothing otherwise.
-void StartReplay();
-// Replay.cpp: in replay mode, moves the clock on by one step; each frame of the loop begins with
-// its one PeekMessageA, which calls this.
-void NextReplayFrame();
 // Replay.cpp: in replay mode, the frame whose picture the page keeps (the page's &frame=K), or 0.
 std::uint32_t ReplayFrameToKeep();
 
