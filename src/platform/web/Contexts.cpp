@@ -103,7 +103,9 @@ EM_BOOL OnContextRestored(int /*eventType*/, const void* /*reserved*/, void* /*d
     return EM_TRUE;
 }
 
-HGLRC WINAPI CreateContext(HDC dc) {
+} // namespace
+
+HGLRC WINAPI webgl::wglCreateContext(HDC dc) {
     ContextsState& c = C();
     const HWND window = platform::WindowOfDC(dc);
     if (!window || c.formatSet != window || c.context) {
@@ -142,7 +144,7 @@ HGLRC WINAPI CreateContext(HDC dc) {
     return ContextHandle();
 }
 
-BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
+BOOL WINAPI webgl::wglMakeCurrent(HDC dc, HGLRC rc) {
     ContextsState& c = C();
     if (!rc) {
         emscripten_webgl_make_context_current(0);
@@ -159,7 +161,7 @@ BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
     return TRUE;
 }
 
-BOOL WINAPI DeleteContext(HGLRC rc) {
+BOOL WINAPI webgl::wglDeleteContext(HGLRC rc) {
     ContextsState& c = C();
     if (!c.context || rc != ContextHandle()) {
         return FALSE;
@@ -174,51 +176,15 @@ BOOL WINAPI DeleteContext(HGLRC rc) {
     return TRUE;
 }
 
-BOOL WINAPI SwapInterval(int /*interval*/) {
+BOOL WINAPI webgl::wglSwapIntervalEXT(int /*interval*/) {
     return C().current ? TRUE : FALSE;
 }
 
-PROC WINAPI GetProcAddressWgl(LPCSTR name);
-
-// The WGL calls by name, each checked against the binding's type for it.
-const struct {
-    const char* name;
-    FARPROC function;
-} WglExports[] = {
-    {"wglCreateContext",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglCreateContext>(CreateContext))},
-    {"wglMakeCurrent", reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglMakeCurrent>(MakeCurrent))},
-    {"wglDeleteContext",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglDeleteContext>(DeleteContext))},
-    {"wglGetProcAddress",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglGetProcAddress>(GetProcAddressWgl))},
-};
-
-const struct {
-    const char* name;
-    FARPROC function;
-} Extensions[] = {
-    {"glPointParameterfARB",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfARB>(webgl::PointParameterf))},
-    {"glPointParameterfvARB", reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfvARB>(
-                                  webgl::PointParameterfv))},
-    {"wglSwapIntervalEXT",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglSwapIntervalEXT>(SwapInterval))},
-};
-
-PROC WINAPI GetProcAddressWgl(LPCSTR name) {
-    if (!name || !C().current) {
-        return nullptr;
-    }
-    for (const auto& e : Extensions) {
-        if (std::strcmp(e.name, name) == 0) {
-            return e.function;
-        }
-    }
-    return nullptr;
+// The extensions' functions come only through wglGetProcAddress, and only while a context is
+// current.
+PROC WINAPI webgl::wglGetProcAddress(LPCSTR name) {
+    return name && C().current ? web::ExtensionExport(name) : nullptr;
 }
-
-} // namespace
 
 namespace web {
 
@@ -230,19 +196,6 @@ void WindowGoing(HWND window) {
         C().formatSet = nullptr;
     }
 }
-
-} // namespace web
-
-FARPROC platform::host::WglExport(const char* name) {
-    for (const auto& e : WglExports) {
-        if (std::strcmp(e.name, name) == 0) {
-            return e.function;
-        }
-    }
-    return nullptr;
-}
-
-namespace web {
 
 std::uint32_t PresentedFrames() {
     return C().presented;

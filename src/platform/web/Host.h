@@ -19,6 +19,10 @@ bool InMessageBox();
 
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.
 void WindowGoing(HWND window);
+// Libraries.cpp: the extension function named `name` (glPointParameterfARB, wglSwapIntervalEXT),
+// which only wglGetProcAddress hands out, or null.
+FARPROC ExtensionExport(const char* name);
+
 // Contexts.cpp: how many frames SwapBuffers has presented.
 std::uint32_t PresentedFrames();
 
@@ -26,3 +30,15 @@ std::uint32_t PresentedFrames();
 std::uint32_t ReplayFrameToKeep();
 
 } // namespace web
+
+namespace webgl {
+
+// Contexts.cpp: the WGL calls, exported by the module loaded for "OpenGL32.dll" (Libraries.cpp)
+// under the binding's names.
+HGLRC WINAPI wglCreateContext(HDC dc);
+BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc);
+BOOL WINAPI wglDeleteContext(HGLRC rc);
+PROC WINAPI wglGetProcAddress(LPCSTR name);
+BOOL WINAPI wglSwapIntervalEXT(int interval);
+
+} // namespace webgl

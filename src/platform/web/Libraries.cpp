@@ -2,10 +2,12 @@
 // Glu.cpp's functions.
 //
 // Implements the module table's back-end: "OpenGL32.dll" exports the module's OpenGL 1.1
-// functions, and the extensions' functions come through wglGetProcAddress (Contexts.cpp), as on
-// Windows; "GLU32.dll" exports its GLU functions. Every export is checked against the OpenGL
-// binding's type for its name, so that a call through the binding's table always matches the
-// function's signature (WebAssembly traps on a mismatch).
+// functions and the WGL calls, and the extensions' functions (names ending in ARB or EXT) come
+// through wglGetProcAddress (Contexts.cpp), as on Windows; "GLU32.dll" exports its GLU
+// functions. The exports are the binding's own list (gl/GLFunctions.h), each the function of the
+// same name in namespace webgl and checked against the binding's type for it, so that a call
+// through the binding's table always matches the function's signature (WebAssembly traps on a
+// mismatch).
 // Leaves out: nothing the program loads.
 #include <cstring>
 
@@ -15,76 +17,67 @@
 
 namespace {
 
+using platform::host::Library;
+
 struct Export {
     const char* name;
     FARPROC function;
 };
 
-#define PARTICLES_EXPORT(name, function)                                                           \
-    { #name, reinterpret_cast < FARPROC>(static_cast <gl::PFN_##name>(function)) }
-
-const Export OpenGLExports[] = {
-    PARTICLES_EXPORT(glGetError, webgl::GetError),
-    PARTICLES_EXPORT(glFlush, webgl::Flush),
-    PARTICLES_EXPORT(glFinish, webgl::Finish),
-    PARTICLES_EXPORT(glPushAttrib, webgl::PushAttrib),
-    PARTICLES_EXPORT(glPopAttrib, webgl::PopAttrib),
-    PARTICLES_EXPORT(glEnable, webgl::Enable),
-    PARTICLES_EXPORT(glDisable, webgl::Disable),
-    PARTICLES_EXPORT(glBindTexture, webgl::BindTexture),
-    PARTICLES_EXPORT(glDepthMask, webgl::DepthMask),
-    PARTICLES_EXPORT(glBlendFunc, webgl::BlendFunc),
-    PARTICLES_EXPORT(glTexEnvf, webgl::TexEnvf),
-    PARTICLES_EXPORT(glTexEnvi, webgl::TexEnvi),
-    PARTICLES_EXPORT(glPointSize, webgl::PointSize),
-    PARTICLES_EXPORT(glBegin, webgl::Begin),
-    PARTICLES_EXPORT(glEnd, webgl::End),
-    PARTICLES_EXPORT(glColor4f, webgl::Color4f),
-    PARTICLES_EXPORT(glColor4fv, webgl::Color4fv),
-    PARTICLES_EXPORT(glVertex3f, webgl::Vertex3f),
-    PARTICLES_EXPORT(glVertex3fv, webgl::Vertex3fv),
-    PARTICLES_EXPORT(glMatrixMode, webgl::MatrixMode),
-    PARTICLES_EXPORT(glLoadIdentity, webgl::LoadIdentity),
-    PARTICLES_EXPORT(glClearColor, webgl::ClearColor),
-    PARTICLES_EXPORT(glClearDepth, webgl::ClearDepth),
-    PARTICLES_EXPORT(glClear, webgl::Clear),
-    PARTICLES_EXPORT(glViewport, webgl::Viewport),
-    PARTICLES_EXPORT(glGenTextures, webgl::GenTextures),
-    PARTICLES_EXPORT(glDeleteTextures, webgl::DeleteTextures),
-    PARTICLES_EXPORT(glTexParameteri, webgl::TexParameteri),
-    PARTICLES_EXPORT(glReadPixels, webgl::ReadPixels),
-    PARTICLES_EXPORT(glGetString, webgl::GetString),
-};
-
-const Export GluExports[] = {
-    PARTICLES_EXPORT(gluPerspective, webgl::Perspective),
-    PARTICLES_EXPORT(gluLookAt, webgl::LookAt),
-    PARTICLES_EXPORT(gluBuild2DMipmaps, webgl::Build2DMipmaps),
-};
-
+#define PARTICLES_EXPORT(ret, name, params, args)                                                  \
+    {#name, platform::AsFarProc(static_cast<gl::PFN_##name>(&webgl::name))},
+const Export Exports[] = {PARTICLES_GL_FUNCTIONS(PARTICLES_EXPORT)};
 #undef PARTICLES_EXPORT
 
-// The libraries' handles are the addresses of their tables, stable and distinct.
-template <std::size_t N> FARPROC Find(const Export (&table)[N], const char* name) {
-    for (const Export& e : table) {
+// Who hands a function out: the OpenGL library, the GLU library, the OpenGL library as a WGL
+// call, or wglGetProcAddress.
+enum class Kind { OpenGL, Glu, Wgl, Extension };
+
+bool StartsWith(const char* name, const char* prefix) {
+    return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+}
+
+Kind KindOf(const char* name) {
+    const std::size_t length = std::strlen(name);
+    const char* suffix = length > 3 ? name + length - 3 : "";
+    if (std::strcmp(suffix, "ARB") == 0 || std::strcmp(suffix, "EXT") == 0) {
+        return Kind::Extension;
+    }
+    return StartsWith(name, "glu") ? Kind::Glu : StartsWith(name, "wgl") ? Kind::Wgl : Kind::OpenGL;
+}
+
+FARPROC Find(Kind kind, const char* name) {
+    for (const Export& e : Exports) {
         if (std::strcmp(e.name, name) == 0) {
-            return e.function;
+            return KindOf(e.name) == kind ? e.function : nullptr;
         }
     }
     return nullptr;
 }
 
+// The libraries' handles: distinct, stable addresses.
+char OpenGLLibrary;
+char GluLibrary;
+
 } // namespace
+
+FARPROC web::ExtensionExport(const char* name) {
+    return Find(Kind::Extension, name);
+}
 
 namespace platform {
 namespace host {
 
 void* OpenLibrary(Library library) {
-    return const_cast<Export*>(library == Library::OpenGL ? OpenGLExports : GluExports);
+    return library == Library::OpenGL ? &OpenGLLibrary : &GluLibrary;
 }
 
 FARPROC LibraryExport(Library library, void* /*handle*/, const char* name) {
-    return library == Library::OpenGL ? Find(OpenGLExports, name) : Find(GluExports, name);
+    return Find(library == Library::OpenGL ? Kind::OpenGL : Kind::Glu, name);
+}
+
+FARPROC WglExport(const char* name) {
+    return Find(Kind::Wgl, name);
 }
 
 } // namespace host
