@@ -57,6 +57,10 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // What each host implements for the core.
 namespace host {
 
+// Clock.cpp's counter: the host's monotonic counter, in ticks of CounterFrequency.
+constexpr LONGLONG CounterFrequency = 10000000;
+LONGLONG Counter();
+
 // PeekMessageA, first: moves what the host has seen since into the queue.
 void PumpMessages();
 
