@@ -11,6 +11,40 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
 }
 
+#elif defined(__EMSCRIPTEN__)
+
+#include "engine/DEngine.h"
+#include "platform/ScriptedClock.h"
+#include "platform/web/Replay.h"
+
+// The page: the program as it is, or the replay its address asks for (?seed=N&step-ms=S), which
+// starts as particles-capture's does: the seed given, the clock at 0 ms from the start, and frame
+// k reading k x S ms.
+int main() {
+    SetFloatEnvironment();
+    web::ReplayRequest replay;
+    if (!web::AskedReplay(replay)) {
+        program::WinMain();
+        return 0;
+    }
+    scriptedclock::Set(0);
+    StartClock();
+    TStartup startup;
+    startup.FixedSeed = true;
+    startup.Seed = replay.Seed;
+    std::int32_t reference = 0;
+    if (!StartProgram(startup, reference)) {
+        return 0;
+    }
+    MSG message = {};
+    while (Running) {
+        scriptedclock::Advance(replay.StepMs);
+        RunFrame(message, reference);
+    }
+    StopProgram();
+    return 0;
+}
+
 #else
 
 int main() {

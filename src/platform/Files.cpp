@@ -16,7 +16,7 @@
 #include <map>
 #include <string>
 
-#include "platform/Layer.h"
+#include "platform/Core.h"
 
 namespace {
 

@@ -1,22 +1,23 @@
-// Libraries loaded by their Windows names, on dlopen.
+// Libraries loaded by their Windows names, for both hosts; the host loads them and finds their
+// exports.
 //
 // Implements GetModuleHandleA, LoadLibraryA and GetProcAddress.
 // Reproduces: "OpenGL32.dll" and "GLU32.dll" (any case, with or without the extension) stand for
-// the system's OpenGL and GLU libraries, and the first exports the WGL calls by name as well;
-// loading a library twice gives the same handle; GetModuleHandleA with a null name gives the
-// program's own, stable instance.
+// the host's OpenGL and GLU, and the first exports the WGL calls by name as well; loading a
+// library twice gives the same handle; GetModuleHandleA with a null name gives the program's own,
+// stable instance.
 // Leaves out: every other library, module names for GetModuleHandleA, FreeLibrary (libraries
-// stay loaded for the life of the process: the driver keeps state that refers to them), and
-// exports by ordinal. Free of SDL, so that the OpenGL binding can link it alone.
-#include <dlfcn.h>
-
+// stay loaded for the life of the process: a driver keeps state that refers to them), and
+// exports by ordinal.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "platform/Layer.h"
+#include "platform/Core.h"
 
 namespace {
+
+using platform::host::Library;
 
 struct ModulesState {
     void* gl = nullptr;
@@ -38,11 +39,6 @@ bool IsNamed(const char* name, const char* base) {
 
 } // namespace
 
-namespace platform {
-// Weak: resolved to the contexts' exports where they are linked in, null elsewhere.
-__attribute__((weak)) FARPROC OpenGLExport(const char* name);
-} // namespace platform
-
 extern "C" {
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
@@ -55,39 +51,34 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     }
     ModulesState& m = Modules();
     void** slot = nullptr;
-    const char* system = nullptr;
+    Library library = Library::OpenGL;
     if (IsNamed(name, "opengl32")) {
         slot = &m.gl;
-        system = "libGL.so.1";
     } else if (IsNamed(name, "glu32")) {
         slot = &m.glu;
-        system = "libGLU.so.1";
+        library = Library::Glu;
     } else {
         std::fprintf(stderr, "Win32 layer: no library stands for %s\n", name);
         return nullptr;
     }
     if (!*slot) {
-        *slot = ::dlopen(system, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-        if (!*slot) {
-            const char* why = ::dlerror();
-            std::fprintf(stderr, "Win32 layer: cannot load %s: %s\n", name,
-                         why ? why : "unknown error");
-            return nullptr;
-        }
+        *slot = platform::host::OpenLibrary(library);
     }
     return static_cast<HMODULE>(*slot);
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     ModulesState& m = Modules();
-    void* library = module;
-    if (!name || !library || (library != m.gl && library != m.glu)) {
+    void* handle = module;
+    if (!name || !handle || (handle != m.gl && handle != m.glu)) {
         return nullptr;
     }
-    if (library == m.gl && platform::OpenGLExport && std::strncmp(name, "wgl", 3) == 0) {
-        return platform::OpenGLExport(name);
+    if (handle == m.gl) {
+        return std::strncmp(name, "wgl", 3) == 0
+                   ? platform::host::WglExport(name)
+                   : platform::host::LibraryExport(Library::OpenGL, handle, name);
     }
-    return reinterpret_cast<FARPROC>(::dlsym(library, name));
+    return platform::host::LibraryExport(Library::Glu, handle, name);
 }
 
 } // extern "C"

@@ -1,11 +1,8 @@
 // A clock set by hand, in place of the real one: for replaying a run exactly (particles-capture)
 // and for tests and benchmarks.
 //
-// ScriptedClock.cpp defines QueryPerformanceCounter, QueryPerformanceFrequency and GetTickCount
-// itself (CMake target pt_scripted_clock, an object library). Linked as an object of the
-// executable, it takes the place of platform/Clock.cpp, whose object the linker then never pulls
-// in. It follows CLOCK_MONOTONIC at the real clock's 10 MHz until a time is set; from then on it
-// reads only what was set, and GetTime returns that millisecond exactly.
+// The clock itself (platform/Clock.cpp) follows the host's counter until a time is set; from then
+// on it reads only what was set, and GetTime returns that millisecond exactly.
 #pragma once
 
 #include <cstdint>

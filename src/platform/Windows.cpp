@@ -1,4 +1,5 @@
-// Window classes, windows, their device contexts, focus and the cursor, on SDL2.
+// Window classes, windows and their handles, device contexts, focus and the cursor's counter, for
+// both hosts; the host makes, shows and destroys the windows themselves.
 //
 // Implements RegisterClassA, UnregisterClassA, CreateWindowExA, DestroyWindow, IsWindow,
 // ShowWindow, SetForegroundWindow, SetFocus, GetDC, ReleaseDC, LoadCursorA and ShowCursor.
@@ -6,28 +7,22 @@
 // ShowWindow (WM_SHOWWINDOW) and DestroyWindow (WM_DESTROY, WM_NCDESTROY); windows hidden until
 // shown; handles never reused, so that DestroyWindow fails on a window that is gone and IsWindow
 // tells; one device context per window (CS_OWNDC); the outer size of a window with a caption
-// includes a standard 96-dpi frame, so its client area is smaller; a pop-up window made while the
-// display mode is switched covers the display; class names that ignore case; the cursor's display
-// counter; a window destroyed by another X client ends as if DestroyWindow had been called.
+// includes a standard 96-dpi frame, so its client area is smaller; class names that ignore case;
+// a class with windows cannot be unregistered; the cursor's display counter.
 // Leaves out: child windows, class atoms and per-module classes, WS_VISIBLE at creation, the
 // creation record (lParam is 0), refusing creation from the procedure, activation and focus
 // messages, WM_SIZE and WM_MOVE, and every show command but SW_HIDE (all others show).
-#include <SDL.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
-#include <vector>
 
-#include "platform/Layer.h"
+#include "platform/Core.h"
 
 namespace {
 
 using platform::Key;
 using platform::Lower;
+namespace host = platform::host;
 
 struct WindowClass {
     WNDPROC proc;
@@ -37,14 +32,12 @@ struct WindowClass {
 struct Window {
     WNDPROC proc;
     std::string className;
-    SDL_Window* sdl;
+    void* native;
     bool visible;
     bool destroying;
 };
 
 struct WindowsState {
-    bool videoTried = false;
-    bool videoReady = false;
     std::map<std::string, WindowClass> classes; // by lower-case name
     std::map<UINT_PTR, Window> windows;         // by handle value
     UINT_PTR nextWindow = 0x00010010;
@@ -60,6 +53,17 @@ WindowsState& W() {
 Window* Find(HWND window) {
     auto it = W().windows.find(Key(window));
     return it == W().windows.end() ? nullptr : &it->second;
+}
+
+// Whether a class name is an atom (MAKEINTATOM), which is not a string. WebAssembly's memory
+// holds data from its first kilobytes, so there a name cannot be told from an atom by its value:
+// names are taken as names.
+bool IsAtom(const char* name) {
+#ifdef __EMSCRIPTEN__
+    return name == nullptr;
+#else
+    return Key(name) < 0x10000;
+#endif
 }
 
 // A device context is the window's handle value with a low bit set, so that it names its window.
@@ -82,17 +86,13 @@ Frame FrameOf(DWORD style) {
 void Destroy(HWND window) {
     Window* w = Find(window);
     w->destroying = true;
-    if (w->visible) {
-        w->visible = false;
-        SDL_HideWindow(w->sdl);
-    }
+    host::HideGoing(w->native, w->visible);
+    w->visible = false;
     platform::Send(window, WM_DESTROY, 0, 0);
     platform::Send(window, WM_NCDESTROY, 0, 0);
 
     w = Find(window);
-    platform::WindowGoing(window);
-    platform::UncoverDisplay(w->sdl);
-    SDL_DestroyWindow(w->sdl);
+    host::DestroyNative(window, w->native);
     platform::ForgetMessagesOf(window);
     auto c = W().classes.find(w->className);
     if (c != W().classes.end()) {
@@ -108,50 +108,18 @@ void Destroy(HWND window) {
 
 namespace platform {
 
-// Only a driver that shows windows on the user's screen: the offscreen and dummy drivers only when
-// SDL_VIDEODRIVER names them. Where both an X server and a Wayland compositor can be reached, SDL
-// picks X11 (Xwayland), which is kept: every compositor makes its windows full screen, and SDL
-// 2.26's Wayland driver has faults of its own; without an X server SDL goes on to Wayland. One of
-// those faults cannot be caught here: on a compositor without a seat (no keyboard or pointer, as
-// weston's headless backend) SDL 2.26 crashes inside SDL_Init itself (fixed in SDL 2.30).
-bool StartVideo() {
-    WindowsState& s = W();
-    if (s.videoTried) {
-        return s.videoReady;
-    }
-    s.videoTried = true;
-    // Signals keep their usual meaning; windows stay up when they lose the focus; closing a
-    // window is the program's business (WM_CLOSE), not a quit event.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Win32 layer: no display: %s\n", SDL_GetError());
-        return false;
-    }
-    // SDL falls back to drivers that show nothing on any screen; only a user who names one
-    // gets it.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!std::getenv("SDL_VIDEODRIVER") && driver &&
-        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
-        std::fprintf(stderr, "Win32 layer: no display can be reached\n");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
-    }
-    platform::WatchX11();
-    // SDL unloads the OpenGL library (ending the driver and its contexts) whenever its last
-    // OpenGL window goes; one reference for the life of the process lets contexts outlive their
-    // windows, as on Windows.
-    if (SDL_GL_LoadLibrary(nullptr) != 0) {
-        std::fprintf(stderr, "Win32 layer: no OpenGL: %s\n", SDL_GetError());
-    }
-    s.videoReady = true;
-    return true;
+void* NativeOf(HWND window) {
+    Window* w = Find(window);
+    return w ? w->native : nullptr;
 }
 
-SDL_Window* SdlWindowOf(HWND window) {
-    Window* w = Find(window);
-    return w ? w->sdl : nullptr;
+HWND FindWindowWhere(bool (*match)(void* native, const void* data), const void* data) {
+    for (auto& entry : W().windows) {
+        if (!entry.second.destroying && match(entry.second.native, data)) {
+            return reinterpret_cast<HWND>(entry.first);
+        }
+    }
+    return nullptr;
 }
 
 HWND WindowOfDC(HDC dc) {
@@ -161,29 +129,6 @@ HWND WindowOfDC(HDC dc) {
     }
     const auto window = reinterpret_cast<HWND>(value & ~DCTag);
     return Find(window) ? window : nullptr;
-}
-
-HWND WindowOfSdlId(unsigned id) {
-    for (auto& entry : W().windows) {
-        if (SDL_GetWindowID(entry.second.sdl) == id) {
-            return reinterpret_cast<HWND>(entry.first);
-        }
-    }
-    return nullptr;
-}
-
-void DestroyLostWindows() {
-    std::vector<HWND> lost;
-    for (auto& entry : W().windows) {
-        if (!entry.second.destroying && LostOnX11(entry.second.sdl)) {
-            lost.push_back(reinterpret_cast<HWND>(entry.first));
-        }
-    }
-    for (HWND window : lost) {
-        if (Find(window) && !Find(window)->destroying) {
-            Destroy(window);
-        }
-    }
 }
 
 HWND FocusWindow() {
@@ -204,7 +149,7 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 extern "C" {
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
-    if (!wc || !wc->lpszClassName || Key(wc->lpszClassName) < 0x10000 || !*wc->lpszClassName) {
+    if (!wc || !wc->lpszClassName || IsAtom(wc->lpszClassName) || !*wc->lpszClassName) {
         return 0;
     }
     const std::string name = Lower(wc->lpszClassName);
@@ -228,37 +173,20 @@ HWND WINAPI CreateWindowExA(DWORD /*exStyle*/, LPCSTR className, LPCSTR windowNa
                             int x, int y, int width, int height, HWND /*parent*/, HMENU /*menu*/,
                             HINSTANCE /*instance*/, LPVOID /*param*/) {
     auto c = W().classes.find(Lower(className));
-    if (c == W().classes.end() || !platform::StartVideo()) {
+    if (c == W().classes.end()) {
         return nullptr;
     }
     const Frame frame = FrameOf(style);
-    const int clientWidth = std::max(1, width - 2 * frame.side);
-    const int clientHeight = std::max(1, height - frame.top - frame.side);
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
-    if (style & WS_POPUP) {
-        flags |= SDL_WINDOW_BORDERLESS;
-        // A mode presented scaled fills the output's every pixel, at any output scale.
-        if (platform::PresentsModeScaled()) {
-            flags |= SDL_WINDOW_ALLOW_HIGHDPI;
-        }
-    }
-    if (style & WS_THICKFRAME) {
-        flags |= SDL_WINDOW_RESIZABLE;
-    }
-    platform::PreparePixelFormat();
-    SDL_Window* sdl = SDL_CreateWindow(windowName ? windowName : "", x + frame.side, y + frame.top,
-                                       clientWidth, clientHeight, flags);
-    if (!sdl) {
-        std::fprintf(stderr, "Win32 layer: CreateWindowExA: %s\n", SDL_GetError());
+    void* native = host::CreateNative(windowName ? windowName : "", style, x + frame.side,
+                                      y + frame.top, std::max(1, width - 2 * frame.side),
+                                      std::max(1, height - frame.top - frame.side));
+    if (!native) {
         return nullptr;
-    }
-    if (style & WS_POPUP) {
-        platform::CoverDisplay(sdl);
     }
     const UINT_PTR id = W().nextWindow;
     W().nextWindow += 0x10;
     const auto window = reinterpret_cast<HWND>(id);
-    W().windows[id] = Window{c->second.proc, c->first, sdl, false, false};
+    W().windows[id] = Window{c->second.proc, c->first, native, false, false};
     ++c->second.windows;
 
     // The procedure's answers are not read: nothing here refuses a window.
@@ -292,11 +220,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     platform::Send(window, WM_SHOWWINDOW, command == SW_HIDE ? FALSE : TRUE, 0);
     if ((w = Find(window)) != nullptr) {
         w->visible = command != SW_HIDE;
-        if (w->visible) {
-            SDL_ShowWindow(w->sdl);
-        } else {
-            SDL_HideWindow(w->sdl);
-        }
+        host::ShowNative(w->native, w->visible);
     }
     return wasVisible;
 }
@@ -304,7 +228,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
 BOOL WINAPI SetForegroundWindow(HWND window) {
     Window* w = Find(window);
     if (w && w->visible) {
-        SDL_RaiseWindow(w->sdl);
+        host::RaiseNative(w->native);
     }
     return w ? TRUE : FALSE;
 }
@@ -317,7 +241,7 @@ HWND WINAPI SetFocus(HWND window) {
     HWND previous = W().focus;
     W().focus = window;
     if (w->visible) {
-        SDL_SetWindowInputFocus(w->sdl); // refused by some window managers; harmless
+        host::FocusNative(w->native);
     }
     return previous;
 }
@@ -345,8 +269,8 @@ int WINAPI ShowCursor(BOOL show) {
     const bool wasShown = s.cursorCount >= 0;
     s.cursorCount += show ? 1 : -1;
     const bool shown = s.cursorCount >= 0;
-    if (shown != wasShown && platform::StartVideo()) {
-        SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+    if (shown != wasShown) {
+        host::ShowNativeCursor(shown);
     }
     return s.cursorCount;
 }

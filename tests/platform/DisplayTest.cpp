@@ -2,7 +2,7 @@
 // mode restored on request and at process exit.
 #include <cstdlib>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 #include "PlatformTestSupport.h"
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "PlatformTestSupport.h"
-#include "platform/SavedModes.h"
+#include "platform/sdl/SavedModes.h"
 
 // After GoogleTest: Xlib's macros (None, Bool) would rename its declarations.
-#include "platform/RandR.h"
+#include "platform/sdl/RandR.h"
 
 extern char** environ;
 

@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "UserInput.h"
-#include "platform/Layer.h"
 #include "platform/Win32.h"
+#include "platform/sdl/Layer.h"
 
 namespace platformtest {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 namespace userinput {
 

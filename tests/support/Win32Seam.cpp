@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 namespace seam {
 namespace {

@@ -26,7 +26,6 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/DEngine.h"
 #include "gl/GL.h"
 #include "platform/web/Host.h"
 #include "platform/web/OpenGL.h"
@@ -70,7 +69,7 @@ EM_JS(void, KeepFrame, (std::uint32_t frame, int width, int height, const std::u
     console.log('particles: replay frame ' + frame + ' kept');
 });
 
-// The frame count and the frame's clock reading, for the tests and the benchmark.
+// The frame count and the clock's reading (ms) as the frame is presented, for the tests.
 EM_JS(void, CountFrame, (std::uint32_t frames, float time), {
     Module.frames = frames;
     Module.frameTime = time;
@@ -104,9 +103,11 @@ EM_BOOL OnContextRestored(int /*eventType*/, const void* /*reserved*/, void* /*d
     return EM_TRUE;
 }
 
-HGLRC WINAPI CreateContext(HDC dc) {
+} // namespace
+
+HGLRC WINAPI webgl::wglCreateContext(HDC dc) {
     ContextsState& c = C();
-    const HWND window = web::WindowOfDC(dc);
+    const HWND window = platform::WindowOfDC(dc);
     if (!window || c.formatSet != window || c.context) {
         return nullptr;
     }
@@ -143,14 +144,14 @@ HGLRC WINAPI CreateContext(HDC dc) {
     return ContextHandle();
 }
 
-BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
+BOOL WINAPI webgl::wglMakeCurrent(HDC dc, HGLRC rc) {
     ContextsState& c = C();
     if (!rc) {
         emscripten_webgl_make_context_current(0);
         c.current = false;
         return TRUE;
     }
-    if (!c.context || rc != ContextHandle() || !dc || web::WindowOfDC(dc) != c.contextWindow) {
+    if (!c.context || rc != ContextHandle() || !dc || platform::WindowOfDC(dc) != c.contextWindow) {
         return FALSE;
     }
     if (emscripten_webgl_make_context_current(c.context) != EMSCRIPTEN_RESULT_SUCCESS) {
@@ -160,7 +161,7 @@ BOOL WINAPI MakeCurrent(HDC dc, HGLRC rc) {
     return TRUE;
 }
 
-BOOL WINAPI DeleteContext(HGLRC rc) {
+BOOL WINAPI webgl::wglDeleteContext(HGLRC rc) {
     ContextsState& c = C();
     if (!c.context || rc != ContextHandle()) {
         return FALSE;
@@ -175,51 +176,15 @@ BOOL WINAPI DeleteContext(HGLRC rc) {
     return TRUE;
 }
 
-BOOL WINAPI SwapInterval(int /*interval*/) {
+BOOL WINAPI webgl::wglSwapIntervalEXT(int /*interval*/) {
     return C().current ? TRUE : FALSE;
 }
 
-PROC WINAPI GetProcAddressWgl(LPCSTR name);
-
-// The WGL calls by name, each checked against the binding's type for it.
-const struct {
-    const char* name;
-    FARPROC function;
-} WglExports[] = {
-    {"wglCreateContext",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglCreateContext>(CreateContext))},
-    {"wglMakeCurrent", reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglMakeCurrent>(MakeCurrent))},
-    {"wglDeleteContext",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglDeleteContext>(DeleteContext))},
-    {"wglGetProcAddress",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglGetProcAddress>(GetProcAddressWgl))},
-};
-
-const struct {
-    const char* name;
-    FARPROC function;
-} Extensions[] = {
-    {"glPointParameterfARB",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfARB>(webgl::PointParameterf))},
-    {"glPointParameterfvARB", reinterpret_cast<FARPROC>(static_cast<gl::PFN_glPointParameterfvARB>(
-                                  webgl::PointParameterfv))},
-    {"wglSwapIntervalEXT",
-     reinterpret_cast<FARPROC>(static_cast<gl::PFN_wglSwapIntervalEXT>(SwapInterval))},
-};
-
-PROC WINAPI GetProcAddressWgl(LPCSTR name) {
-    if (!name || !C().current) {
-        return nullptr;
-    }
-    for (const auto& e : Extensions) {
-        if (std::strcmp(e.name, name) == 0) {
-            return e.function;
-        }
-    }
-    return nullptr;
+// The extensions' functions come only through wglGetProcAddress, and only while a context is
+// current.
+PROC WINAPI webgl::wglGetProcAddress(LPCSTR name) {
+    return name && C().current ? web::ExtensionExport(name) : nullptr;
 }
-
-} // namespace
 
 namespace web {
 
@@ -232,15 +197,6 @@ void WindowGoing(HWND window) {
     }
 }
 
-FARPROC WglExport(const char* name) {
-    for (const auto& e : WglExports) {
-        if (std::strcmp(e.name, name) == 0) {
-            return e.function;
-        }
-    }
-    return nullptr;
-}
-
 std::uint32_t PresentedFrames() {
     return C().presented;
 }
@@ -250,7 +206,7 @@ std::uint32_t PresentedFrames() {
 extern "C" {
 
 int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
-    if (!web::WindowOfDC(dc) || !request || request->iPixelType != PFD_TYPE_RGBA ||
+    if (!platform::WindowOfDC(dc) || !request || request->iPixelType != PFD_TYPE_RGBA ||
         !(request->dwFlags & PFD_SUPPORT_OPENGL) || (request->dwFlags & PFD_DRAW_TO_BITMAP)) {
         return 0;
     }
@@ -258,7 +214,7 @@ int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
 }
 
 BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* /*request*/) {
-    const HWND window = web::WindowOfDC(dc);
+    const HWND window = platform::WindowOfDC(dc);
     if (!window || format != 1 || C().formatSet == window) {
         return FALSE;
     }
@@ -268,10 +224,11 @@ BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* /*re
 
 BOOL WINAPI SwapBuffers(HDC dc) {
     ContextsState& c = C();
-    const bool drawing = c.current && c.contextWindow && web::WindowOfDC(dc) == c.contextWindow;
+    const bool drawing =
+        c.current && c.contextWindow && platform::WindowOfDC(dc) == c.contextWindow;
     if (drawing) {
         ++c.presented;
-        CountFrame(c.presented, CurrentTime);
+        CountFrame(c.presented, static_cast<float>(GetTickCount()));
         int width = 0;
         int height = 0;
         if (c.presented == web::ReplayFrameToKeep() &&

@@ -13,7 +13,7 @@ Matrix& Current() {
 
 } // namespace
 
-void MatrixMode(unsigned mode) {
+void glMatrixMode(unsigned mode) {
     if (!Outside()) {
         return;
     }
@@ -24,7 +24,7 @@ void MatrixMode(unsigned mode) {
     S().matrixMode = mode;
 }
 
-void LoadIdentity() {
+void glLoadIdentity() {
     if (Outside()) {
         Current() = Identity;
     }

@@ -55,16 +55,16 @@ void main() {
 )";
 
 GLuint Compile(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
+    const GLuint shader = ::glCreateShader(type);
+    ::glShaderSource(shader, 1, &source, nullptr);
+    ::glCompileShader(shader);
     GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    ::glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (!ok) {
         char log[512] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        ::glGetShaderInfoLog(shader, sizeof log, nullptr, log);
         std::fprintf(stderr, "OpenGL on WebGL: the shader does not compile: %s\n", log);
-        glDeleteShader(shader);
+        ::glDeleteShader(shader);
         return 0;
     }
     return shader;
@@ -78,24 +78,24 @@ void Draw() {
     }
     if (count > s.bufferCapacity) {
         s.bufferCapacity = count > 2 * s.bufferCapacity ? count : 2 * s.bufferCapacity;
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.bufferCapacity * sizeof(Vertex)),
-                     nullptr, GL_DYNAMIC_DRAW);
+        ::glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.bufferCapacity * sizeof(Vertex)),
+                       nullptr, GL_DYNAMIC_DRAW);
     }
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(Vertex)),
-                    s.points.data());
+    ::glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(Vertex)),
+                      s.points.data());
     const Attributes& a = s.a;
-    glUniformMatrix4fv(s.u.modelview, 1, GL_FALSE, s.modelview.m);
-    glUniformMatrix4fv(s.u.projection, 1, GL_FALSE, s.projection.m);
-    glUniform1f(s.u.size, a.pointSize);
+    ::glUniformMatrix4fv(s.u.modelview, 1, GL_FALSE, s.modelview.m);
+    ::glUniformMatrix4fv(s.u.projection, 1, GL_FALSE, s.projection.m);
+    ::glUniform1f(s.u.size, a.pointSize);
     const float low = a.sizeMin > s.implementationSizes[0] ? a.sizeMin : s.implementationSizes[0];
     const float high = a.sizeMax < s.implementationSizes[1] ? a.sizeMax : s.implementationSizes[1];
-    glUniform2f(s.u.sizeRange, low, high > low ? high : low);
-    glUniform3f(s.u.attenuation, a.attenuation[0], a.attenuation[1], a.attenuation[2]);
-    glUniform1f(s.u.fade, 0.0f); // single-sampled: the threshold has no effect
-    glUniform1i(s.u.sprite, a.pointSprite ? 1 : 0);
-    glUniform1i(s.u.textured, a.texture2D ? 1 : 0);
-    glUniform1i(s.u.coordReplace, a.pointSprite && a.coordReplace ? 1 : 0);
-    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
+    ::glUniform2f(s.u.sizeRange, low, high > low ? high : low);
+    ::glUniform3f(s.u.attenuation, a.attenuation[0], a.attenuation[1], a.attenuation[2]);
+    ::glUniform1f(s.u.fade, 0.0f); // single-sampled: the threshold has no effect
+    ::glUniform1i(s.u.sprite, a.pointSprite ? 1 : 0);
+    ::glUniform1i(s.u.textured, a.texture2D ? 1 : 0);
+    ::glUniform1i(s.u.coordReplace, a.pointSprite && a.coordReplace ? 1 : 0);
+    ::glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
 }
 
 } // namespace
@@ -107,25 +107,25 @@ bool gl::BuildProgram() {
         return false;
     }
     State& s = S();
-    s.program = glCreateProgram();
-    glAttachShader(s.program, vs);
-    glAttachShader(s.program, fs);
-    glLinkProgram(s.program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
+    s.program = ::glCreateProgram();
+    ::glAttachShader(s.program, vs);
+    ::glAttachShader(s.program, fs);
+    ::glLinkProgram(s.program);
+    ::glDeleteShader(vs);
+    ::glDeleteShader(fs);
     GLint ok = GL_FALSE;
-    glGetProgramiv(s.program, GL_LINK_STATUS, &ok);
+    ::glGetProgramiv(s.program, GL_LINK_STATUS, &ok);
     if (!ok) {
         std::fprintf(stderr, "OpenGL on WebGL: the shaders do not link\n");
         return false;
     }
-    const auto at = [&s](const char* name) { return glGetUniformLocation(s.program, name); };
+    const auto at = [&s](const char* name) { return ::glGetUniformLocation(s.program, name); };
     s.u = {at("modelview"), at("projection"), at("size"),     at("sizeRange"),    at("attenuation"),
            at("fade"),      at("sprite"),     at("textured"), at("coordReplace"), at("image")};
     return true;
 }
 
-void PointParameterfv(unsigned pname, const float* params) {
+void glPointParameterfvARB(unsigned pname, const float* params) {
     if (!Outside()) {
         return;
     }
@@ -151,15 +151,15 @@ void PointParameterfv(unsigned pname, const float* params) {
     }
 }
 
-void PointParameterf(unsigned pname, float param) {
+void glPointParameterfARB(unsigned pname, float param) {
     if (pname == GL_POINT_DISTANCE_ATTENUATION_ARB) {
         Fail(GL_INVALID_ENUM); // three values: only the vector call sets it
         return;
     }
-    PointParameterfv(pname, &param);
+    glPointParameterfvARB(pname, &param);
 }
 
-void TexEnvf(unsigned target, unsigned pname, float param) {
+void glTexEnvf(unsigned target, unsigned pname, float param) {
     if (!Outside()) {
         return;
     }
@@ -174,11 +174,11 @@ void TexEnvf(unsigned target, unsigned pname, float param) {
     }
 }
 
-void TexEnvi(unsigned target, unsigned pname, int param) {
-    TexEnvf(target, pname, static_cast<float>(param));
+void glTexEnvi(unsigned target, unsigned pname, int param) {
+    glTexEnvf(target, pname, static_cast<float>(param));
 }
 
-void PointSize(float size) {
+void glPointSize(float size) {
     if (!Outside()) {
         return;
     }
@@ -189,7 +189,7 @@ void PointSize(float size) {
     S().a.pointSize = size;
 }
 
-void Begin(unsigned mode) {
+void glBegin(unsigned mode) {
     State& s = S();
     if (!Outside()) {
         return;
@@ -206,7 +206,7 @@ void Begin(unsigned mode) {
     s.points.clear();
 }
 
-void End() {
+void glEnd() {
     State& s = S();
     if (!s.inBegin) {
         Fail(GL_INVALID_OPERATION);
@@ -219,7 +219,7 @@ void End() {
     s.points.clear();
 }
 
-void Color4f(float r, float g, float b, float a) {
+void glColor4f(float r, float g, float b, float a) {
     float* c = S().color;
     c[0] = r;
     c[1] = g;
@@ -227,11 +227,11 @@ void Color4f(float r, float g, float b, float a) {
     c[3] = a;
 }
 
-void Color4fv(const float* v) {
-    Color4f(v[0], v[1], v[2], v[3]);
+void glColor4fv(const float* v) {
+    glColor4f(v[0], v[1], v[2], v[3]);
 }
 
-void Vertex3f(float x, float y, float z) {
+void glVertex3f(float x, float y, float z) {
     State& s = S();
     // A vertex outside glBegin/glEnd has no effect.
     if (!s.inBegin || !s.pointsMode) {
@@ -241,8 +241,8 @@ void Vertex3f(float x, float y, float z) {
     s.points.push_back(v);
 }
 
-void Vertex3fv(const float* v) {
-    Vertex3f(v[0], v[1], v[2]);
+void glVertex3fv(const float* v) {
+    glVertex3f(v[0], v[1], v[2]);
 }
 
 } // namespace webgl

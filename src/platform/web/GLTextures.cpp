@@ -23,9 +23,9 @@ Texture* Find(GLuint name) {
 }
 
 void Upload(const Texture& t) {
-    glTexImage2D(GL_TEXTURE_2D, 0, t.format == GL_RGB ? GL_RGB8 : GL_RGBA8, t.width, t.height, 0,
-                 t.format, GL_UNSIGNED_BYTE, t.pixels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
+    ::glTexImage2D(GL_TEXTURE_2D, 0, t.format == GL_RGB ? GL_RGB8 : GL_RGBA8, t.width, t.height, 0,
+                   t.format, GL_UNSIGNED_BYTE, t.pixels.data());
+    ::glGenerateMipmap(GL_TEXTURE_2D);
 }
 
 } // namespace
@@ -33,20 +33,20 @@ void Upload(const Texture& t) {
 void gl::RebuildTextures() {
     State& s = S();
     for (Texture& t : s.textures) {
-        glGenTextures(1, &t.webgl);
-        glBindTexture(GL_TEXTURE_2D, t.webgl);
+        ::glGenTextures(1, &t.webgl);
+        ::glBindTexture(GL_TEXTURE_2D, t.webgl);
         if (t.format != 0) {
             Upload(t);
         }
         for (int i = 0; i < 4; ++i) {
-            glTexParameteri(GL_TEXTURE_2D, TextureParameters[i], t.parameters[i]);
+            ::glTexParameteri(GL_TEXTURE_2D, TextureParameters[i], t.parameters[i]);
         }
     }
     const Texture* bound = Find(s.bound);
-    glBindTexture(GL_TEXTURE_2D, bound ? bound->webgl : 0);
+    ::glBindTexture(GL_TEXTURE_2D, bound ? bound->webgl : 0);
 }
 
-void GenTextures(int n, unsigned* textures) {
+void glGenTextures(int n, unsigned* textures) {
     State& s = S();
     if (!Outside()) {
         return;
@@ -59,14 +59,14 @@ void GenTextures(int n, unsigned* textures) {
         Texture t;
         t.name = s.nextTexture++;
         if (!s.lost) {
-            glGenTextures(1, &t.webgl);
+            ::glGenTextures(1, &t.webgl);
         }
         textures[i] = t.name;
         s.textures.push_back(std::move(t));
     }
 }
 
-void DeleteTextures(int n, const unsigned* textures) {
+void glDeleteTextures(int n, const unsigned* textures) {
     State& s = S();
     if (!Outside()) {
         return;
@@ -81,7 +81,7 @@ void DeleteTextures(int n, const unsigned* textures) {
             continue; // unused names are ignored, as OpenGL does
         }
         if (t->webgl != 0) {
-            glDeleteTextures(1, &t->webgl);
+            ::glDeleteTextures(1, &t->webgl);
         }
         if (s.bound == t->name) {
             s.bound = 0;
@@ -90,7 +90,7 @@ void DeleteTextures(int n, const unsigned* textures) {
     }
 }
 
-void BindTexture(unsigned target, unsigned texture) {
+void glBindTexture(unsigned target, unsigned texture) {
     State& s = S();
     if (!Outside()) {
         return;
@@ -105,10 +105,10 @@ void BindTexture(unsigned target, unsigned texture) {
         return;
     }
     s.bound = texture;
-    glBindTexture(GL_TEXTURE_2D, t ? t->webgl : 0);
+    ::glBindTexture(GL_TEXTURE_2D, t ? t->webgl : 0);
 }
 
-void TexParameteri(unsigned target, unsigned pname, int param) {
+void glTexParameteri(unsigned target, unsigned pname, int param) {
     if (!Outside()) {
         return;
     }
@@ -123,7 +123,7 @@ void TexParameteri(unsigned target, unsigned pname, int param) {
     if (Texture* t = Find(S().bound)) {
         t->parameters[index] = param;
     }
-    glTexParameteri(GL_TEXTURE_2D, pname, param);
+    ::glTexParameteri(GL_TEXTURE_2D, pname, param);
 }
 
 bool TexImageWithMipmaps(unsigned target, int width, int height, unsigned format,

@@ -40,7 +40,7 @@ void Cross(const double a[3], const double b[3], double out[3]) {
 
 } // namespace
 
-void Perspective(double fovy, double aspect, double zNear, double zFar) {
+void gluPerspective(double fovy, double aspect, double zNear, double zFar) {
     const double half = fovy / 2.0 * Pi / 180.0;
     const double depth = zFar - zNear;
     const double sine = std::sin(half);
@@ -67,8 +67,8 @@ void Perspective(double fovy, double aspect, double zNear, double zFar) {
     MultMatrix(m);
 }
 
-void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
-            double upX, double upY, double upZ) {
+void gluLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
+               double centerZ, double upX, double upY, double upZ) {
     double forward[3] = {centerX - eyeX, centerY - eyeY, centerZ - eyeZ};
     double up[3] = {upX, upY, upZ};
     Normalise(forward);
@@ -82,8 +82,8 @@ void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double center
     Translate(-eyeX, -eyeY, -eyeZ);
 }
 
-int Build2DMipmaps(unsigned target, int components, int width, int height, unsigned format,
-                   unsigned type, const void* data) {
+int gluBuild2DMipmaps(unsigned target, int components, int width, int height, unsigned format,
+                      unsigned type, const void* data) {
     if (width < 1 || height < 1 || components < 1 || components > 4) {
         return GLU_INVALID_VALUE;
     }

@@ -1,23 +1,16 @@
-// What the concerns of the browser host need from each other; not part of the Win32 interface.
+// What the concerns of the browser host need from each other, besides the Win32 core
+// (platform/Core.h); not part of the Win32 interface.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/Win32.h"
+#include "platform/Core.h"
 
 namespace web {
 
-// Windows.cpp: the window whose device context `dc` is, or null.
-HWND WindowOfDC(HDC dc);
-// Windows.cpp: the window SetFocus gave the keyboard focus, or the window when there is one.
+// Canvas.cpp: the window SetFocus gave the keyboard focus, or the window when there is one.
 HWND KeyWindow();
-// Windows.cpp: calls the window's procedure; 0 when the window does not exist.
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Messages.cpp: queues a message; DestroyWindow drops those of a window that goes.
-void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ForgetMessagesOf(HWND window);
-// Messages.cpp: starts listening to the page's keys (once).
+// Keyboard.cpp: starts listening to the page's keys (once).
 void ListenToKeys();
 
 // MessageBox.cpp: whether a message box is open; the box has the keyboard meanwhile, and keys
@@ -26,19 +19,26 @@ bool InMessageBox();
 
 // Contexts.cpp: the window is about to go; a context drawing into it stops doing so.
 void WindowGoing(HWND window);
-// Contexts.cpp: the WGL calls, which the module loaded for "OpenGL32.dll" exports by name.
-FARPROC WglExport(const char* name);
+// Libraries.cpp: the extension function named `name` (glPointParameterfARB, wglSwapIntervalEXT),
+// which only wglGetProcAddress hands out, or null.
+FARPROC ExtensionExport(const char* name);
+
 // Contexts.cpp: how many frames SwapBuffers has presented.
 std::uint32_t PresentedFrames();
 
-// Replay.cpp: in replay mode (the page's ?seed=N&step-ms=S), puts the seed into the generator
-// and sets the clock to 0 ms; the window's creation calls it, right after the program seeded the
-// generator from the clock. Does nothing otherwise.
-void StartReplay();
-// Replay.cpp: in replay mode, moves the clock on by one step; each frame of the loop begins with
-// its one PeekMessageA, which calls this.
-void NextReplayFrame();
 // Replay.cpp: in replay mode, the frame whose picture the page keeps (the page's &frame=K), or 0.
 std::uint32_t ReplayFrameToKeep();
 
 } // namespace web
+
+namespace webgl {
+
+// Contexts.cpp: the WGL calls, exported by the module loaded for "OpenGL32.dll" (Libraries.cpp)
+// under the binding's names.
+HGLRC WINAPI wglCreateContext(HDC dc);
+BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc);
+BOOL WINAPI wglDeleteContext(HGLRC rc);
+PROC WINAPI wglGetProcAddress(LPCSTR name);
+BOOL WINAPI wglSwapIntervalEXT(int interval);
+
+} // namespace webgl

@@ -35,9 +35,9 @@ namespace {
 
 void ApplyEnable(GLenum cap, bool on) {
     if (on) {
-        glEnable(cap);
+        ::glEnable(cap);
     } else {
-        glDisable(cap);
+        ::glDisable(cap);
     }
 }
 
@@ -45,10 +45,10 @@ void ApplyEnable(GLenum cap, bool on) {
 void Apply(const Attributes& a) {
     ApplyEnable(GL_BLEND, a.blend);
     ApplyEnable(GL_DEPTH_TEST, a.depthTest);
-    glBlendFunc(a.blendSource, a.blendDestination);
-    glClearColor(a.clearColor[0], a.clearColor[1], a.clearColor[2], a.clearColor[3]);
-    glDepthMask(a.depthMask ? GL_TRUE : GL_FALSE);
-    glClearDepthf(a.clearDepth);
+    ::glBlendFunc(a.blendSource, a.blendDestination);
+    ::glClearColor(a.clearColor[0], a.clearColor[1], a.clearColor[2], a.clearColor[3]);
+    ::glDepthMask(a.depthMask ? GL_TRUE : GL_FALSE);
+    ::glClearDepthf(a.clearDepth);
 }
 
 bool* Capability(GLenum cap) {
@@ -89,26 +89,26 @@ bool Build() {
     if (!BuildProgram()) {
         return false;
     }
-    glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, s.implementationSizes);
-    glUseProgram(s.program);
-    glUniform1i(s.u.texture, 0);
-    glGenVertexArrays(1, &s.vertexArray);
-    glBindVertexArray(s.vertexArray);
-    glGenBuffers(1, &s.buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, s.buffer);
+    ::glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, s.implementationSizes);
+    ::glUseProgram(s.program);
+    ::glUniform1i(s.u.texture, 0);
+    ::glGenVertexArrays(1, &s.vertexArray);
+    ::glBindVertexArray(s.vertexArray);
+    ::glGenBuffers(1, &s.buffer);
+    ::glBindBuffer(GL_ARRAY_BUFFER, s.buffer);
     s.bufferCapacity = 0;
-    glEnableVertexAttribArray(PositionSlot);
-    glVertexAttribPointer(PositionSlot, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                          reinterpret_cast<const void*>(offsetof(Vertex, position)));
-    glEnableVertexAttribArray(ColorSlot);
-    glVertexAttribPointer(ColorSlot, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                          reinterpret_cast<const void*>(offsetof(Vertex, color)));
+    ::glEnableVertexAttribArray(PositionSlot);
+    ::glVertexAttribPointer(PositionSlot, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            reinterpret_cast<const void*>(offsetof(Vertex, position)));
+    ::glEnableVertexAttribArray(ColorSlot);
+    ::glVertexAttribPointer(ColorSlot, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            reinterpret_cast<const void*>(offsetof(Vertex, color)));
     // OpenGL's and WebGL's defaults agree but for the depth test's; state them all the same.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    ::glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    ::glPixelStorei(GL_PACK_ALIGNMENT, 4);
     Apply(s.a);
     if (s.viewportSet) {
-        glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+        ::glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
     }
     RebuildTextures();
     return true;
@@ -158,10 +158,10 @@ void Stop() {
 }
 
 void ReadRgba(int width, int height, std::uint8_t* out) {
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out);
+    ::glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out);
 }
 
-unsigned GetError() {
+unsigned glGetError() {
     if (!Outside()) {
         return GL_INVALID_OPERATION;
     }
@@ -170,19 +170,19 @@ unsigned GetError() {
     return e;
 }
 
-void Flush() {
+void glFlush() {
     if (Outside()) {
-        glFlush();
+        ::glFlush();
     }
 }
 
-void Finish() {
+void glFinish() {
     if (Outside()) {
-        glFinish();
+        ::glFinish();
     }
 }
 
-void PushAttrib(unsigned mask) {
+void glPushAttrib(unsigned mask) {
     State& s = S();
     if (!Outside()) {
         return;
@@ -194,7 +194,7 @@ void PushAttrib(unsigned mask) {
     s.stack[s.depth++] = {mask, s.a};
 }
 
-void PopAttrib() {
+void glPopAttrib() {
     State& s = S();
     if (!Outside()) {
         return;
@@ -235,31 +235,31 @@ void PopAttrib() {
     Apply(a);
 }
 
-void Enable(unsigned cap) {
+void glEnable(unsigned cap) {
     SetCapability(cap, true);
 }
 
-void Disable(unsigned cap) {
+void glDisable(unsigned cap) {
     SetCapability(cap, false);
 }
 
-void DepthMask(unsigned char flag) {
+void glDepthMask(unsigned char flag) {
     if (Outside()) {
         S().a.depthMask = flag != 0;
-        glDepthMask(flag ? GL_TRUE : GL_FALSE);
+        ::glDepthMask(flag ? GL_TRUE : GL_FALSE);
     }
 }
 
-void BlendFunc(unsigned sfactor, unsigned dfactor) {
+void glBlendFunc(unsigned sfactor, unsigned dfactor) {
     if (!Outside()) {
         return;
     }
     S().a.blendSource = sfactor;
     S().a.blendDestination = dfactor;
-    glBlendFunc(sfactor, dfactor);
+    ::glBlendFunc(sfactor, dfactor);
 }
 
-void ClearColor(float r, float g, float b, float a) {
+void glClearColor(float r, float g, float b, float a) {
     if (!Outside()) {
         return;
     }
@@ -269,19 +269,19 @@ void ClearColor(float r, float g, float b, float a) {
     c[1] = clamp(g);
     c[2] = clamp(b);
     c[3] = clamp(a);
-    glClearColor(c[0], c[1], c[2], c[3]);
+    ::glClearColor(c[0], c[1], c[2], c[3]);
 }
 
-void ClearDepth(double depth) {
+void glClearDepth(double depth) {
     if (!Outside()) {
         return;
     }
     const float d = depth < 0.0 ? 0.0f : depth > 1.0 ? 1.0f : static_cast<float>(depth);
     S().a.clearDepth = d;
-    glClearDepthf(d);
+    ::glClearDepthf(d);
 }
 
-void Clear(unsigned mask) {
+void glClear(unsigned mask) {
     if (!Outside()) {
         return;
     }
@@ -290,10 +290,10 @@ void Clear(unsigned mask) {
         Fail(GL_INVALID_VALUE);
         return;
     }
-    glClear(mask);
+    ::glClear(mask);
 }
 
-void Viewport(int x, int y, int width, int height) {
+void glViewport(int x, int y, int width, int height) {
     if (!Outside()) {
         return;
     }
@@ -307,10 +307,11 @@ void Viewport(int x, int y, int width, int height) {
     s.viewport[2] = width;
     s.viewport[3] = height;
     s.viewportSet = true;
-    glViewport(x, y, width, height);
+    ::glViewport(x, y, width, height);
 }
 
-void ReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels) {
+void glReadPixels(int x, int y, int width, int height, unsigned format, unsigned type,
+                  void* pixels) {
     if (!Outside()) {
         return;
     }
@@ -322,10 +323,10 @@ void ReadPixels(int x, int y, int width, int height, unsigned format, unsigned t
         Fail(GL_INVALID_ENUM);
         return;
     }
-    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    ::glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
 }
 
-const unsigned char* GetString(unsigned name) {
+const unsigned char* glGetString(unsigned name) {
     const char* text = nullptr;
     switch (name) {
     case GL_VENDOR:

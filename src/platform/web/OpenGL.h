@@ -26,41 +26,42 @@ bool Restore();
 // Reads the current drawing buffer, rows bottom first, as glReadPixels(GL_RGBA) does.
 void ReadRgba(int width, int height, std::uint8_t* out);
 
-unsigned GetError();
-void Flush();
-void Finish();
-void PushAttrib(unsigned mask);
-void PopAttrib();
-void Enable(unsigned cap);
-void Disable(unsigned cap);
-void BindTexture(unsigned target, unsigned texture);
-void DepthMask(unsigned char flag);
-void BlendFunc(unsigned sfactor, unsigned dfactor);
-void PointParameterf(unsigned pname, float param);
-void PointParameterfv(unsigned pname, const float* params);
-void TexEnvf(unsigned target, unsigned pname, float param);
-void TexEnvi(unsigned target, unsigned pname, int param);
-void PointSize(float size);
-void Begin(unsigned mode);
-void End();
-void Color4f(float r, float g, float b, float a);
-void Color4fv(const float* v);
-void Vertex3f(float x, float y, float z);
-void Vertex3fv(const float* v);
-void MatrixMode(unsigned mode);
-void LoadIdentity();
+unsigned glGetError();
+void glFlush();
+void glFinish();
+void glPushAttrib(unsigned mask);
+void glPopAttrib();
+void glEnable(unsigned cap);
+void glDisable(unsigned cap);
+void glBindTexture(unsigned target, unsigned texture);
+void glDepthMask(unsigned char flag);
+void glBlendFunc(unsigned sfactor, unsigned dfactor);
+void glPointParameterfARB(unsigned pname, float param);
+void glPointParameterfvARB(unsigned pname, const float* params);
+void glTexEnvf(unsigned target, unsigned pname, float param);
+void glTexEnvi(unsigned target, unsigned pname, int param);
+void glPointSize(float size);
+void glBegin(unsigned mode);
+void glEnd();
+void glColor4f(float r, float g, float b, float a);
+void glColor4fv(const float* v);
+void glVertex3f(float x, float y, float z);
+void glVertex3fv(const float* v);
+void glMatrixMode(unsigned mode);
+void glLoadIdentity();
 // Multiplies the current matrix by `m` (column-major), as glMultMatrixd does.
 void MultMatrix(const double* m);
 void Translate(double x, double y, double z);
-void ClearColor(float r, float g, float b, float a);
-void ClearDepth(double depth);
-void Clear(unsigned mask);
-void Viewport(int x, int y, int width, int height);
-void GenTextures(int n, unsigned* textures);
-void DeleteTextures(int n, const unsigned* textures);
-void TexParameteri(unsigned target, unsigned pname, int param);
-void ReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels);
-const unsigned char* GetString(unsigned name);
+void glClearColor(float r, float g, float b, float a);
+void glClearDepth(double depth);
+void glClear(unsigned mask);
+void glViewport(int x, int y, int width, int height);
+void glGenTextures(int n, unsigned* textures);
+void glDeleteTextures(int n, const unsigned* textures);
+void glTexParameteri(unsigned target, unsigned pname, int param);
+void glReadPixels(int x, int y, int width, int height, unsigned format, unsigned type,
+                  void* pixels);
+const unsigned char* glGetString(unsigned name);
 // Loads level 0 of the bound 2D texture from 8-bit RGB or RGBA pixels (rows packed to 4 bytes)
 // and derives the other levels, keeping a copy for a restored context; false when the arguments
 // are refused or no texture of glGenTextures is bound.
@@ -68,10 +69,10 @@ bool TexImageWithMipmaps(unsigned target, int width, int height, unsigned format
                          const void* pixels);
 
 // GLU (Glu.cpp).
-void Perspective(double fovy, double aspect, double zNear, double zFar);
-void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
-            double upX, double upY, double upZ);
-int Build2DMipmaps(unsigned target, int components, int width, int height, unsigned format,
-                   unsigned type, const void* data);
+void gluPerspective(double fovy, double aspect, double zNear, double zFar);
+void gluLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
+               double centerZ, double upX, double upY, double upZ);
+int gluBuild2DMipmaps(unsigned target, int components, int width, int height, unsigned format,
+                      unsigned type, const void* data);
 
 } // namespace webgl

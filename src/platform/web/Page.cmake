@@ -1,14 +1,10 @@
 # The page: the demo's executable linked for the browser, its sprites packaged beside it, and the
-# page that runs it. Included by src/CMakeLists.txt after the shell and the capture's clock.
+# page that runs it. Included by src/CMakeLists.txt after the shell.
 #
 # build/web/ then holds what a static web server needs: index.html, particles.js, particles.wasm,
 # particles-data.js and particles.data. variants/missing-sprite/ holds a data package without
 # DATA/Textures/particle.bmp, for the tests.
 
-# The page's clock is an object of the page itself, as the scripted clock is of
-# particles-capture: without a replay it reads the browser's performance.now(), less the time the
-# page was hidden.
-target_link_libraries(particles PRIVATE pt_page_clock)
 target_link_options(particles PRIVATE
     # SwapBuffers and MessageBoxA wait for the browser; the calls that lead to them are direct,
     # so indirect calls need no instrumenting.

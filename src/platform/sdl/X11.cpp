@@ -22,8 +22,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/Layer.h"
-#include "platform/RandR.h"
+#include "platform/sdl/Layer.h"
+#include "platform/sdl/RandR.h"
 
 namespace {
 

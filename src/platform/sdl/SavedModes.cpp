@@ -1,5 +1,5 @@
 // The saved display modes as words, and the guard's wait on its pipe (see SavedModes.h).
-#include "platform/SavedModes.h"
+#include "platform/sdl/SavedModes.h"
 
 #include <unistd.h>
 

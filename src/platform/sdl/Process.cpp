@@ -20,7 +20,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/RandR.h"
-#include "platform/SavedModes.h"
+#include "platform/sdl/RandR.h"
+#include "platform/sdl/SavedModes.h"
 
 namespace {
 

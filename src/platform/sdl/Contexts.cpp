@@ -32,7 +32,7 @@
 #include <map>
 #include <set>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 // After the layer's Win32 names, whose APIENTRY it keeps.
 #include <SDL_opengl.h>

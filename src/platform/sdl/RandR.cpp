@@ -1,5 +1,5 @@
 // Reading and putting back the display modes with RandR (see RandR.h).
-#include "platform/RandR.h"
+#include "platform/sdl/RandR.h"
 
 #include <X11/extensions/Xrandr.h>
 

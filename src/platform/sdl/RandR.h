@@ -4,7 +4,7 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/SavedModes.h"
+#include "platform/sdl/SavedModes.h"
 
 namespace platform {
 

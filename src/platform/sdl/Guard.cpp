@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Layer.h"
-#include "platform/SavedModes.h"
+#include "platform/sdl/Layer.h"
+#include "platform/sdl/SavedModes.h"
 
 extern char** environ;
 

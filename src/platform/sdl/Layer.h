@@ -1,10 +1,8 @@
-// What the concerns of the Win32 layer need from each other; not part of the Win32 interface.
+// What the concerns of the SDL host need from each other, besides the Win32 core
+// (platform/Core.h); not part of the Win32 interface.
 #pragma once
 
-#include <cctype>
-#include <string>
-
-#include "platform/Win32.h"
+#include "platform/Core.h"
 
 struct SDL_Window;
 
@@ -12,44 +10,12 @@ namespace platform {
 
 struct SavedModes;
 
-// A handle's value, as the layer's tables key their entries.
-inline UINT_PTR Key(const void* handle) {
-    return reinterpret_cast<UINT_PTR>(handle);
-}
-
-// `text` in lower case (null as empty): class and library names are matched without case.
-inline std::string Lower(const char* text) {
-    std::string s(text ? text : "");
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
-
-// A function as GetProcAddress hands it out, and back.
-template <typename F> FARPROC AsFarProc(F f) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
-}
-template <typename F> F FromFarProc(FARPROC p) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(p));
-}
-
 // Windows.cpp: starts SDL's video once; false when no display can be used.
 bool StartVideo();
 // Windows.cpp: the SDL window behind a window handle, or null for a window that does not exist.
 SDL_Window* SdlWindowOf(HWND window);
-// Windows.cpp: the window whose device context `dc` is, or null.
-HWND WindowOfDC(HDC dc);
 // Windows.cpp: the window made for an SDL window id, or null.
 HWND WindowOfSdlId(unsigned id);
-// Windows.cpp: the window SetFocus gave the keyboard focus, or null.
-HWND FocusWindow();
-// Windows.cpp: calls the window's procedure; 0 when the window does not exist.
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Messages.cpp: queues a message; DestroyWindow drops those of a window that goes.
-void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ForgetMessagesOf(HWND window);
 
 // Display.cpp: a pop-up window made while the mode is switched covers the display in that mode
 // (true), until the mode is restored or the window goes.
@@ -112,8 +78,8 @@ void PreparePixelFormat();
 void WindowGoing(HWND window);
 
 // Contexts.cpp: the WGL call named `name` that the module loaded for "OpenGL32.dll" exports
-// besides the library's own functions, or null. Modules.cpp, which links without SDL, refers to
-// it weakly: where the contexts are not linked in, the module exports no WGL call.
+// besides the library's own functions, or null. Libraries.cpp, which links without SDL, refers
+// to it weakly: where the contexts are not linked in, the module exports no WGL call.
 FARPROC OpenGLExport(const char* name);
 
 } // namespace platform

@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (!text) {

@@ -25,7 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Layer.h"
+#include "platform/sdl/Layer.h"
 
 namespace {
 
